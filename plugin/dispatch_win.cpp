@@ -1,0 +1,14 @@
+#include "dispatch_win.h"
+
+void RunHandler(Handler handler) {
+  switch (handler) {
+    case Handler::kGhostPathList:
+    case Handler::kGhostBoot:
+    case Handler::kGhostInfoUpdate:
+    case Handler::kGhostExit:
+    case Handler::kMenuExec:
+    case Handler::kSecondChange:
+    case Handler::kNone:
+      break;
+  }
+}

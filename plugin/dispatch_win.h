@@ -1,0 +1,5 @@
+#pragma once
+#include "request.h"
+
+// Runs the handler that a request's ID names.
+void RunHandler(Handler handler);

@@ -1,0 +1,93 @@
+// The three functions the host calls, and the memory rules at that boundary.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "../common/names.h"
+#include "../common/wrapper_win.h"
+#include "dispatch_win.h"
+#include "lifecycle.h"
+#include "request.h"
+#include "timer_win.h"
+
+static std::string g_pluginDirectory;
+
+const std::string& PluginDirectory() { return g_pluginDirectory; }
+
+std::string PluginPath(const char* name) { return g_pluginDirectory + "\\" + name; }
+
+// The host hands over fixed blocks, whose handle is the address of the bytes.
+// The block is ours to free whatever happens to the copy.
+static std::string TakeBlock(HGLOBAL block, long length) {
+  struct FreeOnExit {
+    HGLOBAL block;
+    ~FreeOnExit() {
+      if (block) GlobalFree(block);
+    }
+  } owner{block};
+  std::string text;
+  if (block && length > 0) text.assign(static_cast<const char*>(block), static_cast<size_t>(length));
+  return text;
+}
+
+// Only the marker's existence and readability count.
+static bool IsSuppressed() {
+  FILE* marker = std::fopen(PluginPath(kMarkerFile).c_str(), "r");
+  if (!marker) return false;
+  std::fclose(marker);
+  return true;
+}
+
+extern "C" BOOL __cdecl load(HGLOBAL h, long len) noexcept {
+  try {
+    g_pluginDirectory.clear();
+    g_pluginDirectory = TakeBlock(h, len);
+    if (!IsSuppressed()) StartProgram(PluginPath(kWrapperProgram));
+  } catch (...) {
+  }
+  try {
+    StartTimer();
+  } catch (...) {
+  }
+  return TRUE;
+}
+
+extern "C" BOOL __cdecl unload() noexcept {
+  try {
+    CloseWrapper();
+  } catch (...) {
+  }
+  StopTimer();
+  return TRUE;
+}
+
+static HGLOBAL ReplyBlock(std::string_view reply, long* len) {
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED, reply.size());
+  if (!block) {
+    *len = 0;
+    return nullptr;
+  }
+  std::memcpy(block, reply.data(), reply.size());
+  *len = static_cast<long>(reply.size());
+  return block;
+}
+
+extern "C" HGLOBAL __cdecl request(HGLOBAL h, long* len) noexcept {
+  if (!len) {
+    if (h) GlobalFree(h);
+    return nullptr;
+  }
+  std::string_view reply = kReplyBadRequest;
+  try {
+    // A null block or a negative length reads as the empty request.
+    reply = HandleRequest(TakeBlock(h, *len), RunHandler);
+  } catch (...) {
+    // The request could not even be read (no memory for its copy): it was
+    // not handled, and the host hears so.
+  }
+  return ReplyBlock(reply, len);
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
