@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make g++ clang llvm libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine64 xvfb x11-utils locales zip unzip python3 python3-pefile
   clang-format clang-tidy cppcheck
   imagemagick fonts-ipafont-gothic fonts-ipafont-mincho

@@ -1,0 +1,158 @@
+#include "testbench.h"
+
+#include <cstdio>
+
+#include "common/names.h"
+#include "common/wrapper_win.h"
+
+std::string BinDir() {
+  char path[MAX_PATH * 4];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s(path, n);
+  return s.substr(0, s.find_last_of("\\/"));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::string bytes;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return bytes;
+  char buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  std::fclose(f);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+static void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+      else DeleteFileA(child.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+TempDir::TempDir() {
+  char base[MAX_PATH];
+  GetTempPathA(sizeof base, base);
+  static unsigned counter = 0;
+  for (;;) {
+    char name[MAX_PATH + 64];
+    std::snprintf(name, sizeof name, "%svokira-%lu-%u", base, GetCurrentProcessId(), counter++);
+    if (CreateDirectoryA(name, nullptr)) {
+      path = name;
+      return;
+    }
+  }
+}
+
+TempDir::~TempDir() { RemoveTree(path); }
+
+void PumpFor(DWORD ms) {
+  WaitFor([] { return false; }, ms);
+}
+
+int CountTimerTicks(DWORD ms) {
+  int ticks = 0;
+  DWORD start = GetTickCount();
+  for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_TIMER && !msg.hwnd) ++ticks;
+      DispatchMessageA(&msg);
+    }
+  }
+  return ticks;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed < 20 ? timeoutMs - elapsed : 20, QS_ALLINPUT);
+  }
+}
+
+HGLOBAL FixedBlock(const std::string& bytes) {
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED, bytes.size() ? bytes.size() : 1);
+  if (block) CopyMemory(block, bytes.data(), bytes.size());
+  return block;
+}
+
+Plugin::Plugin() {
+  module = LoadLibraryA((BinDir() + "\\vokira.dll").c_str());
+  if (!module) return;
+  load = reinterpret_cast<decltype(load)>(reinterpret_cast<void*>(GetProcAddress(module, "load")));
+  request = reinterpret_cast<decltype(request)>(reinterpret_cast<void*>(GetProcAddress(module, "request")));
+  unload = reinterpret_cast<decltype(unload)>(reinterpret_cast<void*>(GetProcAddress(module, "unload")));
+}
+
+Plugin::~Plugin() {
+  if (module) FreeLibrary(module);
+}
+
+BOOL Plugin::Load(const std::string& directory) {
+  return load(FixedBlock(directory), static_cast<long>(directory.size()));
+}
+
+Reply Plugin::Request(const std::string& text) {
+  Reply reply;
+  reply.len = static_cast<long>(text.size());
+  HGLOBAL block = request(FixedBlock(text), &reply.len);
+  if (!block) return reply;
+  reply.returned = true;
+  reply.bytes.assign(static_cast<const char*>(block), GlobalSize(block));
+  GlobalFree(block);
+  return reply;
+}
+
+BOOL Plugin::Unload() { return unload(); }
+
+void InstallStub(const std::string& directory) {
+  CopyFileA((BinDir() + "\\wrapper-stub.exe").c_str(), (directory + "\\" + kWrapperProgram).c_str(), FALSE);
+}
+
+std::vector<std::string> StubLog(const std::string& directory) {
+  std::vector<std::string> lines;
+  std::string text = ReadFileBytes(directory + "\\wrapper-stub.log");
+  size_t start = 0;
+  for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+    lines.push_back(text.substr(start, nl - start));
+  return lines;
+}
+
+void KillWrappers() {
+  for (HWND window; (window = FindWrapperWindow()) != nullptr;) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) break;
+    TerminateProcess(process, 0);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+  }
+}
