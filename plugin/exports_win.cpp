@@ -18,18 +18,19 @@ const std::string& PluginDirectory() { return g_pluginDirectory; }
 
 std::string PluginPath(const char* name) { return g_pluginDirectory + "\\" + name; }
 
-// The host hands over fixed blocks, whose handle is the address of the bytes.
-// The block is ours to free whatever happens to the copy.
-static std::string TakeBlock(HGLOBAL block, long length) {
-  struct FreeOnExit {
-    HGLOBAL block;
-    ~FreeOnExit() {
-      if (block) GlobalFree(block);
-    }
-  } owner{block};
-  std::string text;
-  if (block && length > 0) text.assign(static_cast<const char*>(block), static_cast<size_t>(length));
-  return text;
+// The blocks the host hands over are ours to free, whatever else happens.
+struct FreeOnExit {
+  HGLOBAL block;
+  ~FreeOnExit() {
+    if (block) GlobalFree(block);
+  }
+};
+
+// The host's blocks are fixed memory, whose handle is the address of the bytes.
+// A null block or a negative length reads as empty.
+static std::string_view BlockText(HGLOBAL block, long length) {
+  if (!block || length <= 0) return {};
+  return std::string_view(static_cast<const char*>(block), static_cast<size_t>(length));
 }
 
 // Only the marker's existence and readability count.
@@ -42,8 +43,9 @@ static bool IsSuppressed() {
 
 extern "C" BOOL __cdecl load(HGLOBAL h, long len) noexcept {
   try {
+    FreeOnExit owner{h};
     g_pluginDirectory.clear();
-    g_pluginDirectory = TakeBlock(h, len);
+    g_pluginDirectory = BlockText(h, len);
     if (!IsSuppressed()) StartProgram(PluginPath(kWrapperProgram));
   } catch (...) {
   }
@@ -81,11 +83,13 @@ extern "C" HGLOBAL __cdecl request(HGLOBAL h, long* len) noexcept {
   }
   std::string_view reply = kReplyBadRequest;
   try {
-    // A null block or a negative length reads as the empty request.
-    reply = HandleRequest(TakeBlock(h, *len), RunHandler);
+    // Handled in place and freed after: the same as handling a copy, without
+    // a second copy of a request that may be megabytes long.
+    FreeOnExit owner{h};
+    reply = HandleRequest(BlockText(h, *len), RunHandler);
   } catch (...) {
-    // The request could not even be read (no memory for its copy): it was
-    // not handled, and the host hears so.
+    // The request could not even be parsed (no memory for its headers): it
+    // was not handled, and the host hears so.
   }
   return ReplyBlock(reply, len);
 }

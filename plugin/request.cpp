@@ -5,25 +5,13 @@
 // Filled per request, read by the handlers while the request is handled.
 static std::map<std::string, std::string> g_headers;
 
-// Searching forward from a moving position gives the same lines as removing
-// each piece from the front, without copying the rest of the text each time.
-std::vector<std::string> SplitLines(const std::string& text) {
-  static const std::string kDelimiter = "\r\n";
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (size_t p; (p = text.find(kDelimiter, start)) != std::string::npos; start = p + 2)
-    lines.emplace_back(text, start, p - start);
-  lines.emplace_back(text, start, std::string::npos);
-  return lines;
-}
-
-void FillHeaderTable(const std::vector<std::string>& lines) {
+void FillHeaderTable(std::string_view text) {
   g_headers.clear();
-  for (const std::string& line : lines) {
+  ForEachLine(text, [](std::string_view line) {
     size_t colon = line.find(": ");
-    if (colon == std::string::npos) continue;
-    g_headers[line.substr(0, colon)].assign(line, colon + 2, std::string::npos);
-  }
+    if (colon == std::string_view::npos) return;
+    g_headers[std::string(line.substr(0, colon))] = line.substr(colon + 2);
+  });
 }
 
 const std::string& HeaderValue(const std::string& name) { return g_headers[name]; }
@@ -45,9 +33,9 @@ Handler FindHandler(const std::string& id) {
   return Handler::kNone;
 }
 
-std::string_view HandleRequest(const std::string& text, void (*run)(Handler)) {
+std::string_view HandleRequest(std::string_view text, void (*run)(Handler)) {
   if (text.empty()) return kReplyBadRequest;
-  FillHeaderTable(SplitLines(text));
+  FillHeaderTable(text);
   const std::string& id = HeaderValue("ID");
   if (id == "version") return kReplyVersion;
   Handler handler = FindHandler(id);

@@ -2,7 +2,6 @@
 #pragma once
 #include <string>
 #include <string_view>
-#include <vector>
 
 inline constexpr std::string_view kReplyBadRequest = "PLUGIN/2.0 400 Bad Request\r\n\r\n";
 inline constexpr std::string_view kReplyVersion =
@@ -19,12 +18,20 @@ enum class Handler {
   kSecondChange,
 };
 
-// Lines between the "\r\n" delimiters; the piece after the last one is always
-// a line, even when empty. Lone CR or LF bytes stay inside lines.
-std::vector<std::string> SplitLines(const std::string& text);
+// Visits the lines between the "\r\n" delimiters; the piece after the last one
+// is always a line, even when empty. Lone CR or LF bytes stay inside lines.
+// Searching forward from a moving position gives the same lines as removing
+// each piece from the front, in linear time and without copying anything.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  size_t start = 0;
+  for (size_t p; (p = text.find("\r\n", start)) != std::string_view::npos; start = p + 2)
+    visit(text.substr(start, p - start));
+  visit(text.substr(start));
+}
 
-// Empties the header table and fills it from "name: value" lines.
-void FillHeaderTable(const std::vector<std::string>& lines);
+// Empties the header table and fills it from the "name: value" lines of text.
+void FillHeaderTable(std::string_view text);
 
 // The value of a header of the latest non-empty request; empty when absent.
 const std::string& HeaderValue(const std::string& name);
@@ -33,4 +40,4 @@ Handler FindHandler(const std::string& id);
 
 // Parses the request, runs the handler its ID names through `run`, and returns
 // the reply. The reply never depends on what the handler does.
-std::string_view HandleRequest(const std::string& text, void (*run)(Handler));
+std::string_view HandleRequest(std::string_view text, void (*run)(Handler));

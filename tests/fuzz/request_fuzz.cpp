@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (reply != kReplyOk && reply != kReplyVersion && reply != kReplyBadRequest) std::abort();
   if (size == 0 && reply != kReplyBadRequest) std::abort();
   size_t joined = 0;
-  for (const std::string& line : SplitLines(text)) joined += line.size() + 2;
+  ForEachLine(text, [&](std::string_view line) { joined += line.size() + 2; });
   if (joined != size + 2) std::abort();  // the lines and delimiters cover the text exactly
   return 0;
 }

@@ -9,7 +9,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(SplitLines, FollowsTheDelimiterRules) {
+Lines SplitLines(std::string_view text) {
+  Lines lines;
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+TEST(ForEachLine, FollowsTheDelimiterRules) {
   const struct {
     const char* name;
     std::string text;
@@ -28,8 +34,9 @@ TEST(SplitLines, FollowsTheDelimiterRules) {
 }
 
 TEST(HeaderTable, TakesNameColonSpaceValue) {
-  FillHeaderTable({"GET PLUGIN/2.0", "ID: version", "Reference0: C:\\a: b", ": empty name", "Empty: ",
-                   "NoSpace:x", "Dup: first", "Dup: second", "id: lower", ""});
+  FillHeaderTable(
+      "GET PLUGIN/2.0\r\nID: version\r\nReference0: C:\\a: b\r\n: empty name\r\nEmpty: \r\nNoSpace:x\r\n"
+      "Dup: first\r\nDup: second\r\nid: lower\r\n");
   EXPECT_EQ(HeaderValue("ID"), "version");
   EXPECT_EQ(HeaderValue("Reference0"), "C:\\a: b");
   EXPECT_EQ(HeaderValue(""), "empty name");
