@@ -11,8 +11,7 @@ HWND FindWrapperWindow() { return FindWindowA(kWrapperClass, kWrapperTitle); }
 // the system already knows to be hung.
 static void SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                      kSendTimeoutMs, &result);
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
 }
 
 void SendActivation(bool active, const std::string& sakuraName) {
@@ -30,6 +29,4 @@ void CloseWrapper() {
   if (window) SendBounded(window, WM_CLOSE, 0, 0);
 }
 
-void StartProgram(const std::string& path) {
-  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW);
-}
+void StartProgram(const std::string& path) { ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOW); }

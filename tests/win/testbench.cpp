@@ -40,8 +40,10 @@ static void RemoveTree(const std::string& path) {
       if (name == "." || name == "..") continue;
       std::string child = path + "\\" + name;
       SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else DeleteFileA(child.c_str());
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(child);
+      else
+        DeleteFileA(child.c_str());
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }

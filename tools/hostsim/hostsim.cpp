@@ -56,9 +56,12 @@ static std::string Unescape(const std::string& text) {
       continue;
     }
     char c = text[++i];
-    if (c == 'r') out += '\r';
-    else if (c == 'n') out += '\n';
-    else if (c == '\\') out += '\\';
+    if (c == 'r')
+      out += '\r';
+    else if (c == 'n')
+      out += '\n';
+    else if (c == '\\')
+      out += '\\';
     else if (c == 'x' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
              std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
       out += static_cast<char>(std::strtoul(text.substr(i + 1, 2).c_str(), nullptr, 16));
@@ -177,11 +180,16 @@ static void RunScript(const std::vector<std::string>& lines) {
     } else {
       send();
       if (line.empty() || line[0] == '#') continue;
-      if (StartsWith(line, "raw")) Request(text.size() > 4 ? text.substr(4) : "");
-      else if (StartsWith(line, "pump")) Pump(static_cast<DWORD>(std::strtoul(line.c_str() + 4, nullptr, 10)));
-      else if (line == "unload") Unload();
-      else if (line == "load") Load();
-      else std::printf("hostsim: unknown line: %s\n", line.c_str());
+      if (StartsWith(line, "raw"))
+        Request(text.size() > 4 ? text.substr(4) : "");
+      else if (StartsWith(line, "pump"))
+        Pump(static_cast<DWORD>(std::strtoul(line.c_str() + 4, nullptr, 10)));
+      else if (line == "unload")
+        Unload();
+      else if (line == "load")
+        Load();
+      else
+        std::printf("hostsim: unknown line: %s\n", line.c_str());
     }
     std::fflush(stdout);
   }

@@ -7,6 +7,9 @@
 //   wrapper-stub.hang   while this file exists, each logged message is held
 //                       (up to two minutes) before it returns: a hung recognizer
 //   wrapper-stub.show   show the window (it stays hidden otherwise)
+//   wrapper-stub.poke   holds a window class name: on each activation the stub
+//                       sends WM_APP to that window before it returns, so the
+//                       sender handles a message nested inside its own send
 #include <windows.h>
 
 #include <cstdio>
@@ -18,8 +21,17 @@ static std::string g_directory;  // with its trailing separator
 
 static std::string Beside(const char* name) { return g_directory + name; }
 
-static bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+static bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+static std::string ReadSmallFile(const std::string& path) {
+  std::string text;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return text;
+  char buffer[256];
+  text.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
+  std::fclose(f);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
 }
 
 static std::string ShiftJisToUtf8(const std::string& bytes) {
@@ -44,8 +56,7 @@ static void Log(const std::string& line) {
 }
 
 static void HoldIfHung() {
-  for (int waited = 0; waited < 120000 && FileExists(Beside("wrapper-stub.hang")); waited += 50)
-    Sleep(50);
+  for (int waited = 0; waited < 120000 && FileExists(Beside("wrapper-stub.hang")); waited += 50) Sleep(50);
 }
 
 static void OnCopyData(const COPYDATASTRUCT* data) {
@@ -61,6 +72,11 @@ static void OnCopyData(const COPYDATASTRUCT* data) {
   std::snprintf(head, sizeof head, "activation flag=%lu bytes=%lu", static_cast<unsigned long>(data->dwData),
                 static_cast<unsigned long>(data->cbData));
   Log(std::string(head) + " hex=" + hex + " name=" + ShiftJisToUtf8(name));
+  std::string poke = ReadSmallFile(Beside("wrapper-stub.poke"));
+  if (!poke.empty()) {
+    HWND target = FindWindowA(poke.c_str(), nullptr);
+    if (target) SendMessageA(target, WM_APP, 0, 0);
+  }
   HoldIfHung();
 }
 
