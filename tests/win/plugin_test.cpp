@@ -17,8 +17,9 @@ const std::string kOk = "PLUGIN/2.0 200 OK\r\nCharset: Shift_JIS\r\n\r\n";
 const std::string kVersion = "PLUGIN/2.0 200 OK\r\nCharset: Shift_JIS\r\nValue: VOKIRA/1.0\r\n\r\n";
 const std::string kBad = "PLUGIN/2.0 400 Bad Request\r\n\r\n";
 
-// Long enough for a Wine process to start on a slow, busy machine.
-constexpr DWORD kStartWait = 30000;
+// Long enough for a Wine process to start on a slow, busy machine: the first
+// programs in a new Wine prefix can take tens of seconds.
+constexpr DWORD kStartWait = 60000;
 
 class PluginTest : public ::testing::Test {
  protected:
@@ -32,8 +33,14 @@ class PluginTest : public ::testing::Test {
     KillWrappers();
   }
   bool StubRunning() const { return FindWrapperWindow() != nullptr; }
-  bool WaitForStub() {
-    return WaitFor([this] { return StubRunning(); }, kStartWait);
+  // On failure, says how far the stub got, so a slow start can be told from a missing one.
+  ::testing::AssertionResult WaitForStub() {
+    if (WaitFor([this] { return StubRunning(); }, kStartWait)) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    failure << "no recognizer window; " << kWrapperProgram
+            << (PathExists(dir.path + "\\" + kWrapperProgram) ? " installed" : " missing") << "; stub log:";
+    for (const std::string& line : StubLog(dir.path)) failure << " [" << line << "]";
+    return failure;
   }
   TempDir dir;
   Plugin plugin;
