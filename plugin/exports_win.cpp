@@ -12,12 +12,6 @@
 #include "request.h"
 #include "timer_win.h"
 
-static std::string g_pluginDirectory;
-
-const std::string& PluginDirectory() { return g_pluginDirectory; }
-
-std::string PluginPath(const char* name) { return g_pluginDirectory + "\\" + name; }
-
 // The blocks the host hands over are ours to free, whatever else happens.
 struct FreeOnExit {
   HGLOBAL block;
@@ -44,8 +38,9 @@ static bool IsSuppressed() {
 extern "C" BOOL __cdecl load(HGLOBAL h, long len) noexcept {
   try {
     FreeOnExit owner{h};
-    g_pluginDirectory.clear();
-    g_pluginDirectory = BlockText(h, len);
+    // Emptied first: a copy that fails must not leave the old directory.
+    SetPluginDirectory({});
+    SetPluginDirectory(BlockText(h, len));
     if (!IsSuppressed()) StartProgram(PluginPath(kWrapperProgram));
   } catch (...) {
   }

@@ -29,6 +29,12 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::fclose(f);
 }
 
+void WriteGhost(const std::string& root, const std::string& directory, const std::string& descript) {
+  std::string path = root + "\\" + directory;
+  for (const char* part : {"", "\\ghost", "\\master"}) CreateDirectoryA((path += part).c_str(), nullptr);
+  WriteFileBytes(path + "\\descript.txt", descript);
+}
+
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 static void RemoveTree(const std::string& path) {

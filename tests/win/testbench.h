@@ -14,6 +14,9 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
 
+// root\directory\ghost\master\descript.txt holding exactly `descript`.
+void WriteGhost(const std::string& root, const std::string& directory, const std::string& descript);
+
 // A fresh directory under the temporary folder, removed with its contents.
 struct TempDir {
   TempDir();
