@@ -9,19 +9,23 @@ HWND FindWrapperWindow() { return FindWindowA(kWrapperClass, kWrapperTitle); }
 // SMTO_NORMAL keeps handling messages sent to this thread while it waits, as a
 // plain SendMessage does; SMTO_ABORTIFHUNG gives up at once on a window that
 // the system already knows to be hung.
-static void SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+  return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &result) != 0;
 }
 
 void SendActivation(bool active, const std::string& sakuraName) {
   HWND window = FindWrapperWindow();
-  if (!window) return;
+  if (window) SendActivationTo(window, active, sakuraName);
+}
+
+bool SendActivationTo(HWND window, bool active, const std::string& sakuraName) {
   COPYDATASTRUCT data;
   data.dwData = active ? 1 : 0;
   data.cbData = static_cast<DWORD>(sakuraName.size());
   data.lpData = const_cast<char*>(sakuraName.c_str());
-  SendBounded(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  return SendBounded(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 void CloseWrapper() {

@@ -1,5 +1,6 @@
 #include "dispatch_win.h"
 
+#include "events_win.h"
 #include "ghost_scan_win.h"
 
 void RunHandler(Handler handler) {
@@ -8,9 +9,17 @@ void RunHandler(Handler handler) {
       OnGhostPathList();
       break;
     case Handler::kGhostBoot:
+      OnGhostBoot();
+      break;
     case Handler::kGhostInfoUpdate:
+      OnGhostInfoUpdate();
+      break;
     case Handler::kGhostExit:
+      OnGhostExit();
+      break;
     case Handler::kMenuExec:
+      OnMenuExec();
+      break;
     case Handler::kSecondChange:
     case Handler::kNone:
       break;

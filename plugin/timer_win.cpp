@@ -1,11 +1,14 @@
 #include "timer_win.h"
 
+#include "events_win.h"
+
 static UINT_PTR g_timer = 0;
 
 // Called from the host thread's message dispatching, through system frames
 // that an exception cannot cross.
 static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) noexcept {
   try {
+    OnTick();
   } catch (...) {
   }
 }

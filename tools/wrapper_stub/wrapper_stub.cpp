@@ -5,7 +5,8 @@
 // It takes no arguments (the plug-in starts it with none); files beside it
 // change what it does:
 //   wrapper-stub.hang   while this file exists, each logged message is held
-//                       (up to two minutes) before it returns: a hung recognizer
+//                       (up to two minutes) before it returns: a hung recognizer;
+//                       "released" is logged when the hold ends
 //   wrapper-stub.show   show the window (it stays hidden otherwise)
 //   wrapper-stub.poke   holds a window class name: on each activation the stub
 //                       sends WM_APP to that window before it returns, so the
@@ -55,8 +56,11 @@ static void Log(const std::string& line) {
   std::fclose(log);
 }
 
+// Logs "released" after a hold, so a sender can tell that it gave up first.
 static void HoldIfHung() {
+  if (!FileExists(Beside("wrapper-stub.hang"))) return;
   for (int waited = 0; waited < 120000 && FileExists(Beside("wrapper-stub.hang")); waited += 50) Sleep(50);
+  Log("released");
 }
 
 static void OnCopyData(const COPYDATASTRUCT* data) {
