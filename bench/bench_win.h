@@ -37,6 +37,46 @@ double BestSeconds(int runs, int rounds, Work work) {
   return best;
 }
 
+// A scratch directory under the temporary folder, named for this program.
+inline std::string ScratchDirectory(const char* name) {
+  char base[MAX_PATH];
+  GetTempPathA(sizeof base, base);
+  return std::string(base) + name + "-" + std::to_string(GetCurrentProcessId());
+}
+
+// root\directory\ghost\master\descript.txt holding `descript`.
+inline void WriteGhost(const std::string& root, const std::string& directory, const std::string& descript) {
+  std::string path = root + "\\" + directory;
+  for (const char* part : {"", "\\ghost", "\\master"}) CreateDirectoryA((path += part).c_str(), nullptr);
+  FILE* f = std::fopen((path + "\\descript.txt").c_str(), "wb");
+  if (!f) return;
+  std::fwrite(descript.data(), 1, descript.size(), f);
+  std::fclose(f);
+}
+
+inline void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path + "\\" + name);
+      else
+        DeleteFileA((path + "\\" + name).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+// A small description file of the usual shape, CR LF line ends.
+inline std::string SmallDescription(int i) {
+  std::string n = std::to_string(i);
+  return "charset,Shift_JIS\r\nname,Ghost " + n + "\r\nsakura.name,Sakura " + n + "\r\n";
+}
+
 struct BenchPlugin {
   HMODULE module = nullptr;
   BOOL(__cdecl* load)(HGLOBAL, long) = nullptr;

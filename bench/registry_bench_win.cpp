@@ -4,12 +4,6 @@
 //   registry_bench_win [PATH-TO-vokira.dll]
 #include "bench_win.h"
 
-static std::string TempRoot() {
-  char base[MAX_PATH];
-  GetTempPathA(sizeof base, base);
-  return std::string(base) + "vokira-registry-bench-" + std::to_string(GetCurrentProcessId());
-}
-
 // A description of the usual size and shape: a dozen lines, CR LF ends.
 static std::string Description(int i) {
   std::string n = std::to_string(i);
@@ -22,31 +16,7 @@ static std::string Description(int i) {
 
 static void MakeTree(const std::string& root, int from, int to) {
   CreateDirectoryA(root.c_str(), nullptr);
-  for (int i = from; i < to; ++i) {
-    std::string path = root + "\\ghost" + std::to_string(i);
-    for (const char* part : {"", "\\ghost", "\\master"}) CreateDirectoryA((path += part).c_str(), nullptr);
-    FILE* f = std::fopen((path + "\\descript.txt").c_str(), "wb");
-    std::string text = Description(i);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
-}
-
-static void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path + "\\" + name);
-      else
-        DeleteFileA((path + "\\" + name).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
+  for (int i = from; i < to; ++i) WriteGhost(root, "ghost" + std::to_string(i), Description(i));
 }
 
 static volatile long g_sink;
@@ -74,7 +44,7 @@ int main(int argc, char** argv) {
   BenchPlugin plugin;
   if (!plugin.Open(argc > 1 ? argv[1] : "vokira.dll")) return 2;
   plugin.Load("C:\\vokira-bench-nothing-here");
-  const std::string root = TempRoot();
+  const std::string root = ScratchDirectory("vokira-registry-bench");
 
   std::printf("%8s %12s %10s %12s %10s %8s\n", "ghosts", "rebuild ms", "us/ghost", "floor ms", "us/ghost", "ratio");
   int made = 0;

@@ -14,14 +14,6 @@ static std::string ProgramDirectory() {
   return s.substr(0, s.find_last_of("\\/"));
 }
 
-static void WriteGhost(const std::string& root, int i) {
-  std::string path = root + "\\ghost" + std::to_string(i);
-  for (const char* part : {"", "\\ghost", "\\master"}) CreateDirectoryA((path += part).c_str(), nullptr);
-  FILE* f = std::fopen((path + "\\descript.txt").c_str(), "wb");
-  std::fprintf(f, "charset,Shift_JIS\r\nname,Ghost %03d\r\nsakura.name,Sakura %03d\r\n", i, i);
-  std::fclose(f);
-}
-
 // Dispatches the next tick of the plug-in's timer and returns how long the
 // tick itself took.
 static double TimeOneTick() {
@@ -39,14 +31,12 @@ static double Median(std::vector<double> v) {
 }
 
 int main(int argc, char** argv) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string dir = std::string(temp) + "vokira-tick-bench-" + std::to_string(GetCurrentProcessId());
+  const std::string dir = ScratchDirectory("vokira-tick-bench");
   const std::string root = dir + "\\ghosts";
   CreateDirectoryA(dir.c_str(), nullptr);
   CreateDirectoryA(root.c_str(), nullptr);
   CopyFileA((ProgramDirectory() + "\\wrapper-stub.exe").c_str(), (dir + "\\" + kWrapperProgram).c_str(), FALSE);
-  for (int i = 0; i < 100; ++i) WriteGhost(root, i);
+  for (int i = 0; i < 100; ++i) WriteGhost(root, "ghost" + std::to_string(i), SmallDescription(i));
 
   BenchPlugin plugin;
   if (!plugin.Open(argc > 1 ? argv[1] : "vokira.dll")) return 2;
@@ -64,7 +54,7 @@ int main(int argc, char** argv) {
   for (int active : {1, 10, 100}) {
     char name[32];
     for (; booted < active; ++booted) {
-      std::snprintf(name, sizeof name, "Ghost %03d", booted);
+      std::snprintf(name, sizeof name, "Ghost %d", booted);
       plugin.Request(std::string("NOTIFY PLUGIN/2.0\r\nID: OnGhostBoot\r\nReference1: ") + name + "\r\n\r\n");
     }
     for (int i = 0; i < 3; ++i) TimeOneTick();  // past the boot count
@@ -77,7 +67,7 @@ int main(int argc, char** argv) {
       double start = Now();
       for (int i = 0; i < active; ++i) {
         char sakura[32];
-        std::snprintf(sakura, sizeof sakura, "Sakura %03d", i);
+        std::snprintf(sakura, sizeof sakura, "Sakura %d", i);
         COPYDATASTRUCT data = {1, static_cast<DWORD>(std::strlen(sakura)), sakura};
         DWORD_PTR result;
         SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
@@ -91,5 +81,6 @@ int main(int argc, char** argv) {
   }
   plugin.unload();
   for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
+  RemoveTree(dir);
   return 0;
 }

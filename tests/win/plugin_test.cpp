@@ -1,7 +1,6 @@
 // The plug-in as the host sees it: vokira.dll loaded with LoadLibrary, called
 // through its exports, with the stub standing in for the recognizer.
 #include <windows.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 
 #include "common/names.h"
 #include "common/wrapper_win.h"
+#include "tests/win/private_bytes.h"
 #include "tests/win/testbench.h"
 
 namespace {
@@ -141,13 +141,6 @@ TEST_F(PluginTest, HungRecognizerDoesNotHoldUnload) {
   EXPECT_EQ(std::find(log.begin(), log.end(), "exit"), log.end());
 }
 
-static size_t PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  return counters.PrivateUsage;
-}
-
 static DWORD HandleCount() {
   DWORD count = 0;
   GetProcessHandleCount(GetCurrentProcess(), &count);
@@ -165,10 +158,10 @@ TEST_F(PluginTest, RepeatedLoadUnloadLeavesNothingBehind) {
   for (int i = 0; i < 10; ++i) cycle();
   PumpFor(100);
   DWORD handles = HandleCount();
-  size_t bytes = PrivateBytes();
+  size_t bytes = CommittedPrivateBytes();
   for (int i = 0; i < 100; ++i) cycle();
   EXPECT_EQ(HandleCount(), handles);
-  EXPECT_LT(PrivateBytes(), bytes + 256 * 1024);
+  EXPECT_LT(CommittedPrivateBytes(), bytes + 256 * 1024);
 
   // No timer outlives unload: nothing ticks on this thread any more.
   EXPECT_EQ(CountTimerTicks(1000), 0);
