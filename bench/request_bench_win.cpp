@@ -32,8 +32,9 @@ int main(int argc, char** argv) {
       GlobalFree(HostBlock(text));
       GlobalFree(HostBlock(reply));
     });
-    std::printf("%10zu %14.1f %10.3f %14.1f %10.3f %8.2f\n", text.size(), trip * 1e6, trip * 1e9 / text.size(),
-                floor * 1e6, floor * 1e9 / text.size(), trip / floor);
+    const double bytes = static_cast<double>(text.size());
+    std::printf("%10zu %14.1f %10.3f %14.1f %10.3f %8.2f\n", text.size(), trip * 1e6, trip * 1e9 / bytes, floor * 1e6,
+                floor * 1e9 / bytes, trip / floor);
   }
   plugin.unload();
   return 0;

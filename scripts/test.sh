@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: native
 # unit tests (ASan/UBSan), the static checks of both Windows builds, the
-# Windows tests under Wine, and a short run of each fuzzer.
+# Windows tests under Wine, a short run of each fuzzer, and the source checks.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 fuzz_seconds=${VOKIRA_FUZZ_SECONDS:-20}
@@ -48,6 +48,15 @@ for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
     failed=$((failed + 1))
   fi
 done
+
+echo "== static checks (clang-format, cppcheck, clang-tidy)"
+if bash scripts/check.sh >build/check.log 2>&1; then
+  passed=$((passed + 1))
+  tail -n 1 build/check.log
+else
+  grep -vE '^\s*(\^|~|\|)' build/check.log | tail -n 40
+  failed=$((failed + 1))
+fi
 
 echo "vokira: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -41,7 +41,7 @@ std::vector<std::string> Activations(const std::string& dir, size_t skip = 0) {
     size_t name = line.find(" name=");
     found.push_back(line.substr(11, name - 11));
   }
-  found.erase(found.begin(), found.begin() + std::min(skip, found.size()));
+  found.erase(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(std::min(skip, found.size())));
   return found;
 }
 

@@ -236,6 +236,7 @@ int main(int argc, char** argv) {
   g_unload = reinterpret_cast<UnloadFunc>(reinterpret_cast<void*>(GetProcAddress(plugin, "unload")));
   if (!g_load || !g_request || !g_unload) {
     std::fprintf(stderr, "hostsim: %s lacks load, request or unload\n", argv[1]);
+    FreeLibrary(plugin);
     return 2;
   }
   // The directory arrives in the ANSI code page, as the host passes it.
