@@ -80,12 +80,15 @@ struct ConfigProcess {
   ConfigProcess(const ConfigProcess&) = delete;
   ConfigProcess& operator=(const ConfigProcess&) = delete;
 
-  // The settings window of this process, once it is there.
+  // The settings window of this process, once it is shown. The window can be
+  // found while WM_CREATE still runs (before the check box is set); it is
+  // shown only after that.
   HWND Window() {
     HWND found = nullptr;
     WaitFor(
         [&] {
-          if (SettingsOwner() == info.dwProcessId) found = FindWindowA(kSettingsClass, kWrapperTitle);
+          HWND window = FindWindowA(kSettingsClass, kWrapperTitle);
+          if (window && SettingsOwner() == info.dwProcessId && IsWindowVisible(window)) found = window;
           return found != nullptr || Exited();
         },
         kWait);
