@@ -293,6 +293,18 @@ TEST_F(ConfigTest, SwitchAppliesOnlyAChangeAndOnlyOnOk) {
   }
 }
 
+// Opens the settings program, which must show recognition on, turns it off
+// with OK and waits for the program to end.
+void TurnOffWithOk(const std::string& exe) {
+  ConfigProcess config(exe);
+  HWND window = config.Window();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(IsChecked(window));
+  ClickSwitch(window);
+  FinishWith(window, Finish::kOkClick);
+  EXPECT_EQ(config.ExitCode(), 0);
+}
+
 // A fake recognizer window in this process notes what the marker file held
 // when WM_CLOSE arrived.
 std::string g_markerPath;
@@ -342,13 +354,7 @@ TEST_F(ConfigTest, TurningOffClosesTheRecognizerBeforeWritingTheMarker) {
 TEST_F(ConfigTest, UnopenableMarkerCountsAsOnAndOkStillCloses) {
   ASSERT_TRUE(CreateDirectoryA(Marker(dir.path).c_str(), nullptr));
   ASSERT_TRUE(RunStub(dir.path));
-  ConfigProcess config(InstallConfig(dir.path));
-  HWND window = config.Window();
-  ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(IsChecked(window));
-  ClickSwitch(window);
-  FinishWith(window, Finish::kOkClick);
-  EXPECT_EQ(config.ExitCode(), 0);
+  TurnOffWithOk(InstallConfig(dir.path));
   EXPECT_TRUE(HasLine(StubLog(dir.path), "close"));
   DWORD attributes = GetFileAttributesA(Marker(dir.path).c_str());
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
@@ -385,15 +391,7 @@ TEST_F(ConfigTest, TrailByte5CNeverEndsTheDirectory) {
     ASSERT_TRUE(CreateDirectoryA(plugin.c_str(), nullptr));
     std::string exe = InstallConfig(plugin, c.program);
     ASSERT_TRUE(PathExists(exe));
-    {
-      ConfigProcess config(exe);
-      HWND window = config.Window();
-      ASSERT_NE(window, nullptr);
-      ASSERT_TRUE(IsChecked(window));
-      ClickSwitch(window);
-      FinishWith(window, Finish::kOkClick);
-      EXPECT_EQ(config.ExitCode(), 0);
-    }
+    TurnOffWithOk(exe);
     EXPECT_EQ(ReadFileBytes(Marker(plugin)), kSurpress);
     std::vector<std::string> expected = {c.program, kMarkerFile};
     std::sort(expected.begin(), expected.end());
