@@ -150,6 +150,8 @@ TEST_F(ConfigTest, WindowIsCentredFixedSizeWithItsTwoButtons) {
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CHILD), 0);
   EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST), 0);
+  // Wine gives only the style of another process's class (icon, cursor and
+  // brush read as 0); the screenshot shows the painted background.
   EXPECT_EQ(GetClassLongPtrA(window, GCL_STYLE), static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
 
   const struct {
@@ -404,6 +406,26 @@ TEST_F(ConfigTest, TrailByte5CNeverEndsTheDirectory) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(again.ExitCode(), 0);
   }
+}
+
+// The icon the class loads, as the system's loader reads it from config.exe.
+TEST(ConfigIcon, LoadsAtBothSizesFromTheProgram) {
+  HMODULE program = LoadLibraryExA((BinDir() + "\\" + kConfigProgram).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(program, nullptr);
+  for (int size : {32, 16}) {
+    HICON icon = static_cast<HICON>(LoadImageA(program, "IDI_VOKIRA", IMAGE_ICON, size, size, 0));
+    ASSERT_NE(icon, nullptr) << size;
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
+    BITMAP colour = {};
+    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    EXPECT_EQ(colour.bmWidth, size);
+    EXPECT_EQ(colour.bmHeight, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+  }
+  FreeLibrary(program);
 }
 
 bool IsAnsiLead(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
