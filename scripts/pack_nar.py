@@ -44,11 +44,11 @@ def to_shift_jis(text, name):
     return b"".join(out)
 
 
-def members(bin_dir, package_dir=PACKAGE_DIR):
+def members(bin_dir):
     """{archive name: bytes} of everything the archive holds."""
     found = {}
     for name in TEXTS:
-        with open(os.path.join(package_dir, name), encoding="utf-8", newline="") as f:
+        with open(os.path.join(PACKAGE_DIR, name), encoding="utf-8", newline="") as f:
             found[name] = to_shift_jis(f.read(), name)
     for name in BINARIES:
         path = os.path.join(bin_dir, name)

@@ -64,9 +64,10 @@ def fields(name, lines):
         key, comma, value = line.partition(",")
         if not comma:
             problems.append(f"{name}:{number}: no comma in {line!r}")
-        elif key in found:
+            continue
+        if key in found:
             problems.append(f"{name}:{number}: {key} given twice")
-        elif value[:1] in ("\\", "%"):
+        if value[:1] in ("\\", "%"):
             # The host drops such values.
             problems.append(f"{name}:{number}: {key} value begins with {value[0]!r}")
         found.setdefault(key, value)
