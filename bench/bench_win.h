@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/win/remove_tree.h"
+
 inline double Now() {
   static LARGE_INTEGER frequency = [] {
     LARGE_INTEGER f;
@@ -52,23 +54,6 @@ inline void WriteGhost(const std::string& root, const std::string& directory, co
   if (!f) return;
   std::fwrite(descript.data(), 1, descript.size(), f);
   std::fclose(f);
-}
-
-inline void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path + "\\" + name);
-      else
-        DeleteFileA((path + "\\" + name).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
 }
 
 // A small description file of the usual shape, CR LF line ends.
