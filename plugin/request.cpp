@@ -1,16 +1,48 @@
 #include "request.h"
 
 #include <map>
+#include <vector>
+
+using HeaderTable = std::map<std::string, std::string, std::less<>>;
 
 // Filled per request, read by the handlers while the request is handled.
-static std::map<std::string, std::string> g_headers;
+static HeaderTable g_headers;
+
+// Entries of earlier requests, kept to be filled again: the host's usual
+// requests then cost no allocation at all. Only a few small ones are kept,
+// so one huge request leaves nothing big behind.
+static std::vector<HeaderTable::node_type> g_spareEntries;
+constexpr size_t kSpareEntries = 32;
+constexpr size_t kSpareCapacity = 256;
+
+static void SetHeader(std::string_view name, std::string_view value) {
+  auto at = g_headers.lower_bound(name);
+  if (at != g_headers.end() && at->first == name) {
+    at->second.assign(value);
+    return;
+  }
+  if (g_spareEntries.empty()) {
+    g_headers.emplace_hint(at, name, value);
+    return;
+  }
+  HeaderTable::node_type entry = std::move(g_spareEntries.back());
+  g_spareEntries.pop_back();
+  entry.key().assign(name);
+  entry.mapped().assign(value);
+  g_headers.insert(at, std::move(entry));
+}
 
 void FillHeaderTable(std::string_view text) {
-  g_headers.clear();
+  while (!g_headers.empty()) {
+    HeaderTable::node_type entry = g_headers.extract(g_headers.begin());
+    if (g_spareEntries.size() < kSpareEntries && entry.key().capacity() <= kSpareCapacity &&
+        entry.mapped().capacity() <= kSpareCapacity)
+      g_spareEntries.push_back(std::move(entry));
+  }
   ForEachLine(text, [](std::string_view line) {
     size_t colon = line.find(": ");
     if (colon == std::string_view::npos) return;
-    g_headers[std::string(line.substr(0, colon))] = line.substr(colon + 2);
+    SetHeader(line.substr(0, colon), line.substr(colon + 2));
   });
 }
 
