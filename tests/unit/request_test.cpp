@@ -58,6 +58,29 @@ TEST(HeaderTable, IsReplacedByEachRequestButNotByTheEmptyOne) {
   EXPECT_EQ(HeaderValue("Reference1"), "new");
 }
 
+// Entries are reused from one request to the next: nothing of an earlier
+// request may show through, whatever the sizes and the order of the names.
+TEST(HeaderTable, ReusedEntriesCarryNothingOver) {
+  const std::string big(1000, 'x');
+  const std::vector<std::vector<std::pair<std::string, std::string>>> requests = {
+      {{"Zeta", "1"}, {"Alpha", "2"}, {"Mid", big}},
+      {{"Alpha", "short"}, {"Beta", ""}},
+      {{"Mid", "m"}, {"Zeta", big}, {"Gamma", "g"}, {"Alpha", "a"}},
+      {},
+  };
+  for (const auto& headers : requests) {
+    std::string text = "GET PLUGIN/2.0\r\n";
+    for (const auto& [name, value] : headers) text += name + ": " + value + "\r\n";
+    FillHeaderTable(text + "\r\n");
+    for (const char* name : {"Zeta", "Alpha", "Mid", "Beta", "Gamma"}) {
+      std::string expected;
+      for (const auto& [n, v] : headers)
+        if (n == name) expected = v;
+      EXPECT_EQ(HeaderValue(name), expected) << name;
+    }
+  }
+}
+
 std::vector<Handler> g_ran;
 void Record(Handler handler) { g_ran.push_back(handler); }
 
