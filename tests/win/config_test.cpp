@@ -324,13 +324,7 @@ LRESULT CALLBACK FakeWrapperProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 TEST_F(ConfigTest, TurningOffClosesTheRecognizerBeforeWritingTheMarker) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = FakeWrapperProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = kWrapperClass;
-  RegisterClassA(&wc);
-  HWND fake = CreateWindowExA(0, kWrapperClass, kWrapperTitle, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                              wc.hInstance, nullptr);
+  HWND fake = CreateTestWindow(kWrapperClass, kWrapperTitle, FakeWrapperProc);
   ASSERT_NE(fake, nullptr);
   g_markerPath = Marker(dir.path);
   g_closeSeen = false;
@@ -347,7 +341,7 @@ TEST_F(ConfigTest, TurningOffClosesTheRecognizerBeforeWritingTheMarker) {
   EXPECT_EQ(g_markerAtClose, "old") << "the marker was written before the recognizer was closed";
   EXPECT_EQ(ReadFileBytes(g_markerPath), kSurpress);
   if (IsWindow(fake)) DestroyWindow(fake);
-  UnregisterClassA(kWrapperClass, wc.hInstance);
+  UnregisterClassA(kWrapperClass, GetModuleHandleA(nullptr));
 }
 
 // A directory named surpress.dat cannot be opened as a file, for reading or

@@ -217,13 +217,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 TEST_F(TimerTest, RebuildNestedInASendErasesSafely) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = HostWindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "VokiraTestHost";
-  RegisterClassA(&wc);
-  // A hidden top-level window: the stub finds it with FindWindowA.
-  HWND host = CreateWindowA("VokiraTestHost", "", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND host = CreateTestWindow("VokiraTestHost", "", HostWindowProc);
   ASSERT_NE(host, nullptr);
 
   TempDir fewer;

@@ -54,6 +54,15 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path); }
 
+HWND CreateTestWindow(const char* className, const char* title, WNDPROC procedure) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, className, title, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
 void PumpFor(DWORD ms) {
   WaitFor([] { return false; }, ms);
 }

@@ -26,6 +26,10 @@ struct TempDir {
   std::string path;  // no trailing separator
 };
 
+// A hidden top-level window of the test's own (other processes find it with
+// FindWindowA); `procedure` handles its messages on the test's thread.
+HWND CreateTestWindow(const char* className, const char* title, WNDPROC procedure);
+
 // Runs the message loop until `done` holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpFor(DWORD ms);
