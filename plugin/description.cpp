@@ -14,7 +14,8 @@ void TrimTrailing(std::string& line, char byte) {
   if (!line.empty() && line.back() == byte) line.pop_back();
 }
 
-void ApplyDescriptionLine(std::string& line, GhostDescription& description) {
+// Takes one line's "name," or "sakura.name," value; other lines change nothing.
+static void ApplyDescriptionLine(std::string& line, GhostDescription& description) {
   TrimTrailing(line, '\n');
   TrimTrailing(line, '\r');
   size_t comma = line.find(',');

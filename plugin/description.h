@@ -16,9 +16,6 @@ long long ReadLine(std::FILE* file, std::string& line);
 // Removes the line's last byte when it is `byte`.
 void TrimTrailing(std::string& line, char byte);
 
-// Takes one line's "name," or "sakura.name," value; other lines change nothing.
-void ApplyDescriptionLine(std::string& line, GhostDescription& description);
-
 // Reads the whole open file. The stream's mode decides what a line end is:
 // text mode on Windows turns CR LF into LF and ends the file at Ctrl-Z.
 GhostDescription ReadDescription(std::FILE* file);

@@ -40,8 +40,7 @@ void ReadGhostDescription(const char* directory) {
   RecordDescription(description);
 }
 
-}  // namespace
-
+// Enumerates root + "\*.*" and reads each directory's description file.
 void RebuildRegistry() {
   BeginRebuild();
   WIN32_FIND_DATAA found;
@@ -60,6 +59,8 @@ void RebuildRegistry() {
   }
   SweepAbsentGhosts();
 }
+
+}  // namespace
 
 void OnGhostPathList() {
   SetGhostRoot(HeaderValue("Reference0"));

@@ -3,6 +3,3 @@
 
 // Takes Reference0 whole as the ghost root and rebuilds the registry.
 void OnGhostPathList();
-
-// Enumerates root + "\*.*" and reads each directory's description file.
-void RebuildRegistry();

@@ -2,8 +2,6 @@
 
 static std::string g_pluginDirectory;
 
-const std::string& PluginDirectory() { return g_pluginDirectory; }
-
 void SetPluginDirectory(std::string_view directory) { g_pluginDirectory = directory; }
 
 std::string PluginPath(const char* name) { return g_pluginDirectory + "\\" + name; }

@@ -3,9 +3,8 @@
 #include <string>
 #include <string_view>
 
-// The directory the host gave to load, byte for byte.
-const std::string& PluginDirectory();
+// The directory the host gave to load, kept byte for byte.
 void SetPluginDirectory(std::string_view directory);
 
-// PluginDirectory() + "\" + name: the directory is a prefix, used as given.
+// The directory + "\" + name: the directory is a prefix, used as given.
 std::string PluginPath(const char* name);
