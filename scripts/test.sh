@@ -42,13 +42,13 @@ run_ctest win32-static ctest --test-dir build/win32/tests/static
 run_ctest win64-static ctest --test-dir build/win64/tests/static
 # The Windows tests, one architecture after the other, each in its own Wine.
 echo "== i686 probe"
-if i686=$(scripts/can-run-i686); then
-  echo "$i686"
+i686_runs=yes
+i686=$(scripts/can-run-i686) || i686_runs=no
+echo "$i686"
+win32_line="not run: $i686"
+if [ "$i686_runs" = yes ]; then
   run_ctest win32-wine scripts/with-wine ctest --test-dir build/win32/tests/win -j2
   win32_line="$run_passed passed, $run_failed failed"
-else
-  echo "$i686"
-  win32_line="not run: $i686"
 fi
 run_ctest win64-wine scripts/with-wine ctest --test-dir build/win64/tests/win -j2
 win64_line="$run_passed passed, $run_failed failed"
