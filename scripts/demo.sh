@@ -2,8 +2,11 @@
 # The main job: builds everything, packs the release, installs the package
 # into a temporary host-like tree (a plug-in folder and a ghost folder with
 # three Japanese ghosts), and plays a host session against it with hostsim.
-# The stub stands in for the recognizer vokira.exe; the settings window that
-# the menu event opens is captured as a PNG. Everything is printed in UTF-8.
+# The session plays the package's own i686 vokira.dll and config.exe, driven
+# by the i686 hostsim, with the i686 stub standing in for the recognizer
+# vokira.exe; only where this machine cannot run 32-bit programs does it fall
+# back to the x86-64 build, and says so first. The settings window that the
+# menu event opens is captured as a PNG. Everything is printed in UTF-8.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,10 +24,18 @@ plugin="$work/ssp/plugin/$directory"
 mkdir -p "$plugin" "$work/ssp/ghost"
 unzip -q build/release/vokira.nar -d "$plugin"
 rm "$plugin/install.txt"
-# The release binaries are 32-bit, which this machine's Wine cannot run: the
-# same sources built for x86-64 take their place for the session.
-cp build/win64/bin/vokira.dll build/win64/bin/config.exe "$plugin/"
-cp build/win64/bin/wrapper-stub.exe "$plugin/vokira.exe"
+# The package's files stay as built. Only a machine that cannot run 32-bit
+# programs gets the same sources built for x86-64 in their place.
+if probe=$(scripts/can-run-i686); then
+  bin=build/win32/bin
+  echo "Playing the i686 build: the package's own vokira.dll and config.exe, i686 hostsim and stub."
+else
+  bin=build/win64/bin
+  cp "$bin/vokira.dll" "$bin/config.exe" "$plugin/"
+  echo "Playing the x86-64 build, NOT the i686 release binaries: $probe."
+  echo "The package's vokira.dll and config.exe are replaced by x86-64 builds of the same sources."
+fi
+cp "$bin/wrapper-stub.exe" "$plugin/vokira.exe"
 
 # Three ghosts with Shift_JIS description files; 表示 holds a 0x5C byte.
 /usr/bin/python3 - "$work/ssp/ghost" <<'PY'
@@ -95,7 +106,7 @@ echo
 echo "== The host session (hostsim: each call, request and reply)"
 # As on a Japanese Windows: Wine takes code page 932 from the locale.
 LC_ALL=ja_JP.UTF-8 scripts/with-wine bash -c '
-  scripts/wine-run build/win64/bin/hostsim.exe "$1/vokira.dll" "$2" "$3" >"$5" &
+  scripts/wine-run "$6/hostsim.exe" "$1/vokira.dll" "$2" "$3" >"$5" &
   host=$!
   # hostsim reports the last pump once OnMenuExec has been answered; give the
   # settings window a moment to paint, then capture the screen.
@@ -108,7 +119,7 @@ LC_ALL=ja_JP.UTF-8 scripts/with-wine bash -c '
     sleep 0.1
   done
   wait "$host"
-  sleep 1  # the stub logs its exit after WM_CLOSE' _ "$plugin" "$(winpath "$plugin")" "$session" "$shot" "$work/host.log"
+  sleep 1  # the stub logs its exit after WM_CLOSE' _ "$plugin" "$(winpath "$plugin")" "$session" "$shot" "$work/host.log" "$bin"
 cat "$work/host.log"
 echo
 echo "== What the stand-in recognizer (vokira.exe) received, from its log"

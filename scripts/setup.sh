@@ -7,10 +7,15 @@ packages=(
   cmake ninja-build make g++ clang llvm libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine64 xvfb x11-utils locales zip unzip python3 python3-pefile
+  wine64 wine32:i386 xvfb x11-utils locales zip unzip python3 python3-pefile
   clang-format clang-tidy cppcheck
   imagemagick fonts-ipafont-gothic fonts-ipafont-mincho
 )
+
+# 32-bit Wine runs the i686 release binaries; its packages are i386 ones.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do

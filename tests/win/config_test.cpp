@@ -46,16 +46,18 @@ DWORD SettingsOwner() {
   return pid;
 }
 
+// A named CALLBACK, not a lambda: a lambda converts only to a cdecl pointer,
+// and the i686 enumerator calls stdcall.
+BOOL CALLBACK CountIfSettings(HWND window, LPARAM counter) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) == kSettingsClass) ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
 int CountSettingsWindows() {
   int count = 0;
-  EnumWindows(
-      [](HWND window, LPARAM counter) -> BOOL {
-        char name[64] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (std::string(name) == kSettingsClass) ++*reinterpret_cast<int*>(counter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  EnumWindows(CountIfSettings, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 

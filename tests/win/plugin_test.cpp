@@ -93,6 +93,42 @@ TEST_F(PluginTest, BadArgumentsFromTheHostAreAnsweredNotTrusted) {
   EXPECT_EQ(plugin.Unload(), TRUE);
 }
 
+#if defined(__i386__)
+// i686 only (x86-64 has one calling convention). The host calls the exports
+// as cdecl: the caller takes the arguments off the stack afterwards. An
+// export built stdcall would pop them itself, and every host call would
+// leave the host's stack off by that much. Calls `function(0, 0)` with the
+// arguments pushed by hand and returns how many bytes of them it popped.
+int BytesPoppedByCallee(void* function) {
+  int popped = 0;
+  __asm__ volatile(
+      "movl %%esp, %%esi\n\t"  // esi is kept across calls by either convention
+      "pushl $0\n\t"
+      "pushl $0\n\t"
+      "call *%1\n\t"
+      "movl %%esp, %0\n\t"
+      "subl %%esi, %0\n\t"
+      "addl $8, %0\n\t"
+      "movl %%esi, %%esp"
+      : "=&a"(popped)
+      : "b"(function)
+      : "ecx", "edx", "esi", "memory", "cc");
+  return popped;
+}
+
+TEST_F(PluginTest, ExportsLeavePoppingTheirArgumentsToTheCaller) {
+  const struct {
+    const char* name;  // load(null, 0) and request(null, null) are harmless
+    void* function;
+  } exports[] = {
+      {"load", reinterpret_cast<void*>(plugin.load)},
+      {"request", reinterpret_cast<void*>(plugin.request)},
+  };
+  for (const auto& e : exports) EXPECT_EQ(BytesPoppedByCallee(e.function), 0) << e.name;
+  EXPECT_EQ(plugin.Unload(), TRUE);
+}
+#endif
+
 TEST_F(PluginTest, LoadStartsTheRecognizerAndUnloadClosesIt) {
   InstallStub(dir.path);
   ASSERT_EQ(plugin.Load(dir.path), TRUE);
