@@ -16,27 +16,51 @@ static size_t FindLastBelow(const char* text, size_t end, std::string_view patte
   return kNone;
 }
 
-// The same, 16 positions at a time from the top down. A position survives the
-// filter when the pattern's first byte and its byte at k = size - 3 (the
-// name's last byte, which tells the names apart far better than "\r\n" or
-// ": " do) both match; survivors are compared whole. Every load stays inside
-// the text: the last position a block reads at offset k is end - 1 + k, below
-// the text's end since every position below `end` leaves room for the pattern.
+// The positions among the 16 from p whose first byte and byte at k match.
+__attribute__((target("sse2"))) static inline unsigned Candidates(const char* p, size_t k, __m128i first,
+                                                                  __m128i later) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, later))));
+}
+
+// The highest candidate of a block of 16 at `block` that is the whole pattern.
+static size_t HighestMatch(const char* text, size_t block, unsigned mask, std::string_view pattern) {
+  while (mask) {
+    const unsigned bit = 31 - static_cast<unsigned>(__builtin_clz(mask));
+    if (std::memcmp(text + block + bit, pattern.data(), pattern.size()) == 0) return block + bit;
+    mask &= ~(1u << bit);
+  }
+  return kNone;
+}
+
+// The same, from the top down, 64 positions at a time while they last, then
+// 16. A position survives the filter when the pattern's first byte and its
+// byte at k = size - 3 (the name's last byte, which tells the names apart far
+// better than "\r\n" or ": " do) both match; survivors are compared whole.
+// Every load stays inside the text: the last byte a block reads is at
+// end - 1 + k, and every position below `end` leaves room for the pattern.
 __attribute__((target("sse2"))) static size_t FindLastSse2(const char* text, size_t end, std::string_view pattern) {
   const size_t k = pattern.size() - 3;
   const __m128i first = _mm_set1_epi8(pattern[0]);
   const __m128i later = _mm_set1_epi8(pattern[k]);
+  while (end >= 64) {
+    const size_t block = end - 64;
+    const unsigned masks[4] = {
+        Candidates(text + block, k, first, later), Candidates(text + block + 16, k, first, later),
+        Candidates(text + block + 32, k, first, later), Candidates(text + block + 48, k, first, later)};
+    if (masks[0] | masks[1] | masks[2] | masks[3]) {
+      for (size_t i = 4; i-- > 0;) {
+        const size_t at = HighestMatch(text, block + 16 * i, masks[i], pattern);
+        if (at != kNone) return at;
+      }
+    }
+    end = block;
+  }
   while (end >= 16) {
     const size_t block = end - 16;
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + block));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + block + k));
-    auto mask =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, later))));
-    while (mask) {
-      const unsigned bit = 31 - static_cast<unsigned>(__builtin_clz(mask));
-      if (std::memcmp(text + block + bit, pattern.data(), pattern.size()) == 0) return block + bit;
-      mask &= ~(1u << bit);
-    }
+    const size_t at = HighestMatch(text, block, Candidates(text + block, k, first, later), pattern);
+    if (at != kNone) return at;
     end = block;
   }
   return FindLastBelow(text, end, pattern);
