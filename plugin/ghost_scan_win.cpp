@@ -63,7 +63,6 @@ void ReadGhostFolder(const std::string& folder) {
 // One rebuild over every folder in order, so that where several description
 // files give one name, the last read wins: a later folder over an earlier one.
 void RebuildRegistry() {
-  // Walked as a copy: the loop never depends on what else may set the list.
   const std::vector<std::string> folders = GhostFolders();
   BeginRebuild();
   for (const std::string& folder : folders) ReadGhostFolder(folder);

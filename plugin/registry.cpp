@@ -5,7 +5,7 @@
 static std::vector<std::string> g_ghostFolders;
 static GhostRegistry g_registry;
 
-const std::vector<std::string>& GhostFolders() { return g_ghostFolders; }
+std::vector<std::string> GhostFolders() { return g_ghostFolders; }
 
 void SetGhostFolders(std::vector<std::string> folders) { g_ghostFolders = std::move(folders); }
 

@@ -17,8 +17,9 @@ struct GhostRecord {
 using GhostRegistry = std::map<std::string, GhostRecord>;
 
 // The folders the ghosts' directories lie in, as the latest ghostpathlist
-// named them; none until the first one.
-const std::vector<std::string>& GhostFolders();
+// named them; none until the first one. A copy: a rebuild walks it while
+// nothing can change it underneath.
+std::vector<std::string> GhostFolders();
 void SetGhostFolders(std::vector<std::string> folders);
 
 // Never inserts: the ghost events only touch ghosts that are installed.

@@ -20,7 +20,8 @@ namespace {
 struct Model {
   std::map<std::string, std::string> headers;
 
-  explicit Model(std::string text) {
+  void Read(std::string text) {
+    headers.clear();
     std::vector<std::string> lines;
     for (size_t p; (p = text.find("\r\n")) != std::string::npos; text.erase(0, p + 2))
       lines.push_back(text.substr(0, p));
@@ -79,7 +80,7 @@ std::vector<std::string> Names() {
 }
 
 const std::vector<std::string> kNames = Names();
-const Model* g_model = nullptr;
+Model g_model;
 int g_runs = 0;
 Handler g_ran = Handler::kNone;
 
@@ -88,16 +89,16 @@ void Check(Handler handler) {
   ++g_runs;
   g_ran = handler;
   for (const std::string& name : kNames)
-    if (HeaderValue(name) != g_model->Value(name)) std::abort();
-  if (GhostFolderList(RequestText()) != g_model->Folders()) std::abort();
+    if (HeaderValue(name) != g_model.Value(name)) std::abort();
+  if (GhostFolderList(RequestText()) != g_model.Folders()) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const Model model(text);
-  g_model = &model;
+  g_model.Read(text);
+  const Model& model = g_model;
   g_runs = 0;
   g_ran = Handler::kNone;
   const std::string_view reply = HandleRequest(text, Check);
