@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-constexpr size_t kNone = std::string_view::npos;
+constexpr size_t kNotFound = std::string_view::npos;
 
 // The highest start of pattern in text below `end`, one position at a time:
 // for the few positions the blocks leave, and for processors without SSE2.
@@ -13,7 +13,7 @@ static size_t FindLastBelow(const char* text, size_t end, std::string_view patte
     --end;
     if (text[end] == pattern[0] && std::memcmp(text + end, pattern.data(), pattern.size()) == 0) return end;
   }
-  return kNone;
+  return kNotFound;
 }
 
 // The positions among the 16 from p whose first byte and byte at k match.
@@ -31,7 +31,7 @@ static size_t HighestMatch(const char* text, size_t block, unsigned mask, std::s
     if (std::memcmp(text + block + bit, pattern.data(), pattern.size()) == 0) return block + bit;
     mask &= ~(1u << bit);
   }
-  return kNone;
+  return kNotFound;
 }
 
 // The same, from the top down, 64 positions at a time while they last, then
@@ -52,7 +52,7 @@ __attribute__((target("sse2"))) static size_t FindLastSse2(const char* text, siz
     if (masks[0] | masks[1] | masks[2] | masks[3]) {
       for (size_t i = 4; i-- > 0;) {
         const size_t at = HighestMatch(text, block + 16 * i, masks[i], pattern);
-        if (at != kNone) return at;
+        if (at != kNotFound) return at;
       }
     }
     end = block;
@@ -60,7 +60,7 @@ __attribute__((target("sse2"))) static size_t FindLastSse2(const char* text, siz
   while (end >= 16) {
     const size_t block = end - 16;
     const size_t at = HighestMatch(text, block, Candidates(text + block, k, first, later), pattern);
-    if (at != kNone) return at;
+    if (at != kNotFound) return at;
     end = block;
   }
   return FindLastBelow(text, end, pattern);
@@ -78,14 +78,14 @@ static bool HaveSse2() {
 
 // The last start of pattern (at least 4 bytes) in text.
 static size_t FindLast(std::string_view text, std::string_view pattern) {
-  if (text.size() < pattern.size()) return kNone;
+  if (text.size() < pattern.size()) return kNotFound;
   const size_t end = text.size() - pattern.size() + 1;
   return HaveSse2() ? FindLastSse2(text.data(), end, pattern) : FindLastBelow(text.data(), end, pattern);
 }
 
-// A line is named N when it starts with N + ": " (for N without ": ", the
-// first ": " of such a line cannot begin inside N, nor at N's last byte,
-// which is followed by ':'). Lines start at 0 and right after each "\r\n";
+// A line is named N when it starts with N + ": " (for N without ": " or
+// "\r\n", the first ": " of such a line cannot begin inside N, nor at N's last
+// byte, which is followed by ':'). Lines start at 0 and right after each "\r\n";
 // "\r\n" cannot overlap itself, so every one of them is a delimiter. The last
 // line named N therefore starts right after the last "\r\n" + N + ": ", or, when
 // there is none, at 0 if the text starts with N + ": ". Its value runs to the
@@ -95,14 +95,14 @@ std::string_view FindHeader(std::string_view text, std::string_view name) {
   std::string pattern = "\r\n";
   pattern.append(name).append(": ");
   size_t start = FindLast(text, pattern);
-  if (start != kNone)
+  if (start != kNotFound)
     start += pattern.size();
   else if (text.substr(0, pattern.size() - 2) == std::string_view(pattern).substr(2))
     start = pattern.size() - 2;
   else
     return {};
   const size_t end = text.find("\r\n", start);
-  return text.substr(start, end == kNone ? kNone : end - start);
+  return text.substr(start, end == kNotFound ? kNotFound : end - start);
 }
 
 // The request whose handler runs. A request handled inside a handler (the
