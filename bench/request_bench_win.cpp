@@ -38,22 +38,22 @@ int main(int argc, char** argv) {
        "NOTIFY PLUGIN/2.0\r\nID: OnSecondChange\r\nCharset: Shift_JIS\r\nSender: SSP\r\n"
        "Reference0: 0\r\nReference1: 0\r\nReference2: 0\r\nReference3: 1\r\n\r\n"},
       {"version", "GET PLUGIN/2.0\r\nID: version\r\nCharset: Shift_JIS\r\nSender: SSP\r\n\r\n"},
-      {"OnGhostExit (unknown ghost)",
-       "NOTIFY PLUGIN/2.0\r\nID: OnGhostExit\r\nCharset: Shift_JIS\r\nSender: SSP\r\n"
+      {"OnGhostBoot (ghost not installed)",
+       "NOTIFY PLUGIN/2.0\r\nID: OnGhostBoot\r\nCharset: Shift_JIS\r\nSender: SSP\r\n"
        "Reference0: 65636\x01"
        "65640\r\nReference1: \x8d\x67\x97\x74\r\nReference2: master\r\n"
        "Reference3: momiji\r\nReference4: C:\\ssp\\ghost\\momiji\\\r\n\r\n"},
   };
-  std::printf("%-28s %6s %14s %14s %8s\n", "request", "bytes", "round trip us", "floor us", "ratio");
+  std::printf("%-34s %6s %14s %14s %8s\n", "request", "bytes", "round trip us", "floor us", "ratio");
   for (const auto& r : typical) {
     double trip = BestSeconds(5, 20000, [&] { plugin.Request(r.text); });
     double bare = BestSeconds(5, 20000, [&] { floor(r.text); });
-    std::printf("%-28s %6zu %14.2f %14.2f %8.2f\n", r.name, r.text.size(), trip * 1e6, bare * 1e6, trip / bare);
+    std::printf("%-34s %6zu %14.2f %14.2f %8.2f\n", r.name, r.text.size(), trip * 1e6, bare * 1e6, trip / bare);
   }
 
   // Large requests: the time per byte must stay flat.
   std::printf("\n%10s %14s %10s %14s %10s %8s\n", "bytes", "round trip us", "ns/byte", "floor us", "ns/byte", "ratio");
-  for (size_t size : {size_t(10) << 10, size_t(100) << 10, size_t(1) << 20, size_t(10) << 20}) {
+  for (size_t size : {size_t(1) << 10, size_t(10) << 10, size_t(100) << 10, size_t(1) << 20, size_t(10) << 20}) {
     const std::string text = MakeRequest(size);
     double trip = BestSeconds(5, RoundsFor(text.size()), [&] { plugin.Request(text); });
     double bare = BestSeconds(5, RoundsFor(text.size()), [&] { floor(text); });

@@ -20,6 +20,9 @@ void RunHandler(Handler handler) {
     case Handler::kMenuExec:
       OnMenuExec();
       break;
+    case Handler::kInstallComplete:
+      OnInstallComplete();
+      break;
     case Handler::kSecondChange:
     case Handler::kNone:
       break;

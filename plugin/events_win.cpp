@@ -13,7 +13,7 @@
 static int g_bootCount = 0;
 
 static GhostRecord* EventGhost() {
-  const std::string& name = HeaderValue("Reference1");
+  const std::string name = HeaderValue("Reference1");
   return name.empty() ? nullptr : FindGhost(name);
 }
 

@@ -83,8 +83,8 @@ extern "C" HGLOBAL __cdecl request(HGLOBAL h, long* len) noexcept {
     FreeOnExit owner{h};
     reply = HandleRequest(BlockText(h, *len), RunHandler);
   } catch (...) {
-    // The request could not even be parsed (no memory for its headers): it
-    // was not handled, and the host hears so.
+    // Handlers' own failures are caught inside; anything else that escapes
+    // means the request was not handled, and the host hears so.
   }
   return ReplyBlock(reply, len);
 }

@@ -1,11 +1,13 @@
 #include "registry.h"
 
-static std::string g_ghostRoot;
+#include <utility>
+
+static std::vector<std::string> g_ghostFolders;
 static GhostRegistry g_registry;
 
-const std::string& GhostRoot() { return g_ghostRoot; }
+std::vector<std::string> GhostFolders() { return g_ghostFolders; }
 
-void SetGhostRoot(std::string_view root) { g_ghostRoot = root; }
+void SetGhostFolders(std::vector<std::string> folders) { g_ghostFolders = std::move(folders); }
 
 GhostRecord* FindGhost(const std::string& name) {
   auto it = g_registry.find(name);

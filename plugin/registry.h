@@ -2,7 +2,7 @@
 #pragma once
 #include <map>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "description.h"
 
@@ -16,9 +16,11 @@ struct GhostRecord {
 // every walk of the registry follows.
 using GhostRegistry = std::map<std::string, GhostRecord>;
 
-// The directory the ghosts' directories lie in, as the host last gave it.
-const std::string& GhostRoot();
-void SetGhostRoot(std::string_view root);
+// The folders the ghosts' directories lie in, as the latest ghostpathlist
+// named them; none until the first one. A copy: a rebuild walks it while
+// nothing can change it underneath.
+std::vector<std::string> GhostFolders();
+void SetGhostFolders(std::vector<std::string> folders);
 
 // Never inserts: the ghost events only touch ghosts that are installed.
 GhostRecord* FindGhost(const std::string& name);

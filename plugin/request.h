@@ -1,4 +1,4 @@
-// PLUGIN/2.0 requests: splitting, the header table, dispatch and the replies.
+// PLUGIN/2.0 requests: splitting, header lookup, dispatch and the replies.
 #pragma once
 #include <string>
 #include <string_view>
@@ -16,6 +16,7 @@ enum class Handler {
   kGhostExit,
   kMenuExec,
   kSecondChange,
+  kInstallComplete,
 };
 
 // Visits the lines between the "\r\n" delimiters; the piece after the last one
@@ -30,14 +31,31 @@ void ForEachLine(std::string_view text, Visit visit) {
   visit(text.substr(start));
 }
 
-// Empties the header table and fills it from the "name: value" lines of text.
-void FillHeaderTable(std::string_view text);
+// Visits the name and value of every header line in order: a line split at
+// its first ": ". Lines without one (the request line, the closing empty
+// lines) are skipped.
+template <typename Visit>
+void ForEachHeader(std::string_view text, Visit visit) {
+  ForEachLine(text, [&](std::string_view line) {
+    size_t colon = line.find(": ");
+    if (colon != std::string_view::npos) visit(line.substr(0, colon), line.substr(colon + 2));
+  });
+}
 
-// The value of a header of the latest non-empty request; empty when absent.
-const std::string& HeaderValue(const std::string& name);
+// The value of the last header line named `name` in text; empty when there is
+// none. Exact for every name that holds neither ": " nor "\r\n", which covers
+// every name the handlers read.
+std::string_view FindHeader(std::string_view text, std::string_view name);
 
-Handler FindHandler(const std::string& id);
+// The request being handled: empty outside a handler.
+std::string_view RequestText();
 
-// Parses the request, runs the handler its ID names through `run`, and returns
-// the reply. The reply never depends on what the handler does.
+// A header of the request being handled; empty when absent. A copy, so it
+// stays valid whatever the handler does next.
+std::string HeaderValue(std::string_view name);
+
+Handler FindHandler(std::string_view id);
+
+// Runs the handler the request's ID names through `run`, and returns the
+// reply. The reply never depends on what the handler does.
 std::string_view HandleRequest(std::string_view text, void (*run)(Handler));

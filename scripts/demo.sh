@@ -37,10 +37,14 @@ else
 fi
 cp "$bin/wrapper-stub.exe" "$plugin/vokira.exe"
 
-# Three ghosts with Shift_JIS description files; 表示 holds a 0x5C byte.
-/usr/bin/python3 - "$work/ssp/ghost" <<'PY'
+# Ghosts with Shift_JIS description files: three in the host's ghost folder
+# (表示 holds a 0x5C byte), one in the user's own work folder, and one staged
+# outside both, which the session installs while it runs.
+/usr/bin/python3 - "$work" <<'PY'
 import os, sys
-ghosts = [("momiji", "紅葉の庭", "紅葉"), ("表示", "ソフト開発部", "表示子"), ("yuki", "雪国", "ゆき")]
+ghosts = [("ssp/ghost/momiji", "紅葉の庭", "紅葉"), ("ssp/ghost/表示", "ソフト開発部", "表示子"),
+          ("ssp/ghost/yuki", "雪国", "ゆき"), ("ghost-dev/ghost/wip", "作りかけ", "試作子"),
+          ("incoming/shinjin", "新入り", "新子")]
 for folder, name, sakura in ghosts:
     master = os.path.join(sys.argv[1], folder, "ghost", "master")
     os.makedirs(master)
@@ -50,15 +54,18 @@ for folder, name, sakura in ghosts:
 PY
 
 ghost_root=$(winpath "$work/ssp/ghost/")
+dev_root=$(winpath "$work/ghost-dev/ghost/")
 esc() { sed 's/\\/\\\\/g' <<<"$1"; }  # hostsim reads \ as an escape
 session="$work/session.txt"
 cat >"$session" <<SESSION
 # hostsim has called load with the plug-in folder; the recognizer starts.
 GET version
 
-# The host names its ghost folder, with a trailing backslash.
+# The host names its ghost folders, each with a trailing backslash: its own,
+# then the user's work folder.
 NOTIFY ghostpathlist
 Reference0: $(esc "$ghost_root")
+Reference1: $(esc "$dev_root")
 
 # Two ghosts start. Reference0 carries their window handles joined by 0x01.
 NOTIFY OnGhostBoot
@@ -75,9 +82,32 @@ Reference2: master
 Reference3: hyouji
 Reference4: $(esc "$ghost_root")表示\\\\
 
+# The ghost from the work folder starts too.
+NOTIFY OnGhostBoot
+Reference0: 65800\\x0165804
+Reference1: 作りかけ
+Reference2: master
+Reference3: wip
+Reference4: $(esc "$dev_root")wip\\\\
+
 # A few seconds of timer ticks: from the third tick with the recognizer's
-# window present, each tick announces both running ghosts again.
+# window present, each tick announces the three running ghosts again.
 pump 2500
+
+# The user installs a new ghost: it lands in the host's ghost folder, the
+# host reports the install, and the new ghost starts.
+move $(esc "$(winpath "$work/incoming/shinjin")") $(esc "$ghost_root")shinjin
+NOTIFY OnInstallComplete
+Reference0: ghost
+Reference1: 新入り
+Reference2: $(esc "$ghost_root")shinjin\\\\
+
+NOTIFY OnGhostBoot
+Reference0: 65900\\x0165904
+Reference1: 新入り
+Reference2: master
+Reference3: shinjin
+Reference4: $(esc "$ghost_root")shinjin\\\\
 
 NOTIFY OnGhostExit
 Reference0: 65636\\x0165640
@@ -100,7 +130,7 @@ shot="$PWD/build/demo-settings-window.png"
 rm -f "$shot"
 echo
 echo "Plug-in folder: $(winpath "$plugin")"
-echo "Ghost folder:   $ghost_root"
+echo "Ghost folders:  $ghost_root $dev_root"
 echo "Installed:      $(cd "$plugin" && ls | tr '\n' ' ')"
 echo
 echo "== The host session (hostsim: each call, request and reply)"

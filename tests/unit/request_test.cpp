@@ -33,52 +33,91 @@ TEST(ForEachLine, FollowsTheDelimiterRules) {
   for (const auto& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.name;
 }
 
-TEST(HeaderTable, TakesNameColonSpaceValue) {
-  FillHeaderTable(
+TEST(FindHeader, TakesNameColonSpaceValue) {
+  const std::string text =
       "GET PLUGIN/2.0\r\nID: version\r\nReference0: C:\\a: b\r\n: empty name\r\nEmpty: \r\nNoSpace:x\r\n"
-      "Dup: first\r\nDup: second\r\nid: lower\r\n");
-  EXPECT_EQ(HeaderValue("ID"), "version");
-  EXPECT_EQ(HeaderValue("Reference0"), "C:\\a: b");
-  EXPECT_EQ(HeaderValue(""), "empty name");
-  EXPECT_EQ(HeaderValue("Empty"), "");
-  EXPECT_EQ(HeaderValue("NoSpace"), "");
-  EXPECT_EQ(HeaderValue("NoSpace:x"), "");
-  EXPECT_EQ(HeaderValue("Dup"), "second");
-  EXPECT_EQ(HeaderValue("id"), "lower");
-  EXPECT_EQ(HeaderValue("Missing"), "");
-}
-
-TEST(HeaderTable, IsReplacedByEachRequestButNotByTheEmptyOne) {
-  auto ignore = [](Handler) {};
-  HandleRequest("GET PLUGIN/2.0\r\nReference0: kept\r\n\r\n", ignore);
-  HandleRequest("", ignore);
-  EXPECT_EQ(HeaderValue("Reference0"), "kept");
-  HandleRequest("GET PLUGIN/2.0\r\nReference1: new\r\n\r\n", ignore);
-  EXPECT_EQ(HeaderValue("Reference0"), "");
-  EXPECT_EQ(HeaderValue("Reference1"), "new");
-}
-
-// Entries are reused from one request to the next: nothing of an earlier
-// request may show through, whatever the sizes and the order of the names.
-TEST(HeaderTable, ReusedEntriesCarryNothingOver) {
-  const std::string big(1000, 'x');
-  const std::vector<std::vector<std::pair<std::string, std::string>>> requests = {
-      {{"Zeta", "1"}, {"Alpha", "2"}, {"Mid", big}},
-      {{"Alpha", "short"}, {"Beta", ""}},
-      {{"Mid", "m"}, {"Zeta", big}, {"Gamma", "g"}, {"Alpha", "a"}},
-      {},
+      "Dup: first\r\nDup: second\r\nid: lower\r\nReference1: x\nReference1: y\r\nLast: unended";
+  const struct {
+    const char* name;
+    std::string_view value;
+  } cases[] = {
+      {"ID", "version"},
+      {"Reference0", "C:\\a: b"},
+      {"", "empty name"},
+      {"Empty", ""},
+      {"NoSpace", ""},
+      {"NoSpace:x", ""},
+      {"Dup", "second"},
+      {"id", "lower"},
+      {"Missing", ""},
+      {"GET PLUGIN/2.0", ""},
+      // A lone LF does not start a line: the second "Reference1" is inside the value.
+      {"Reference1", "x\nReference1: y"},
+      {"Last", "unended"},
+      {"Lst", ""},
+      {"D", ""},
   };
-  for (const auto& headers : requests) {
-    std::string text = "GET PLUGIN/2.0\r\n";
-    for (const auto& [name, value] : headers) text += name + ": " + value + "\r\n";
-    FillHeaderTable(text + "\r\n");
-    for (const char* name : {"Zeta", "Alpha", "Mid", "Beta", "Gamma"}) {
-      std::string expected;
-      for (const auto& [n, v] : headers)
-        if (n == name) expected = v;
-      EXPECT_EQ(HeaderValue(name), expected) << name;
+  for (const auto& c : cases) EXPECT_EQ(FindHeader(text, c.name), c.value) << c.name;
+}
+
+// The lookup searches from the end in blocks: a header at any distance from
+// either end, and a near-miss of the name next to it, must not throw it off.
+TEST(FindHeader, FindsTheLastLineWhereverItLies) {
+  for (size_t before = 0; before < 40; ++before) {
+    for (size_t after = 0; after < 40; ++after) {
+      const std::string head = before ? "X: " + std::string(before, 'a') + "\r\n" : "";
+      const std::string tail = after ? "\r\nReference2: " + std::string(after, 'b') : "";
+      const std::string text = head + "Reference1: first\r\nReferencf1: no\r\nReference1: v\r\nReference11: no" + tail;
+      ASSERT_EQ(FindHeader(text, "Reference1"), "v") << before << " " << after;
+      ASSERT_EQ(FindHeader(text.substr(0, text.find("\r\nReferencf1")), "Reference1"), "first") << before;
+      // Several candidates inside one block of 16: the highest wins.
+      ASSERT_EQ(FindHeader(head + "ID: 1\r\nID: 2\r\nID: 3" + tail, "ID"), "3") << before << " " << after;
     }
   }
+  EXPECT_EQ(FindHeader("ID: a", "ID"), "a");
+  EXPECT_EQ(FindHeader("ID: ", "ID"), "");
+  EXPECT_EQ(FindHeader("ID:", "ID"), "");
+  EXPECT_EQ(FindHeader("", "ID"), "");
+  EXPECT_EQ(FindHeader("\r\nID: a\r\n", "ID"), "a");
+  EXPECT_EQ(FindHeader(std::string("\0\r\nI\0: z\r\n", 10), std::string("I\0", 2)), "z");
+}
+
+// Every prefix of a request, copied with no room past its end: a lookup that
+// read beyond the request would be caught by the address sanitizer. A value
+// cut short ends at the end of the text; a cut CR LF leaves its CR inside.
+TEST(FindHeader, ReadsExactlyTheGivenBytes) {
+  const std::string text = "GET PLUGIN/2.0\r\nID: version\r\nReference0: abc\r\n";
+  const size_t id = text.find("version"), ref = text.find("abc");
+  for (size_t len = 0; len <= text.size(); ++len) {
+    std::vector<char> bytes(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(len));
+    std::string_view view(bytes.data(), bytes.size());
+    auto expected = [&](size_t start, size_t size) {
+      return len < start ? std::string() : text.substr(start, std::min(size, len - start));
+    };
+    EXPECT_EQ(FindHeader(view, "ID"), expected(id, len == id + 8 ? 8 : 7)) << len;
+    EXPECT_EQ(FindHeader(view, "Reference0"), expected(ref, len == ref + 4 ? 4 : 3)) << len;
+  }
+}
+
+std::vector<std::string> g_seen;
+
+// Reads Reference0, handles a nested request in between (as a send to the
+// recognizer can make the host do), and reads it again.
+void ReadAroundANestedRequest(Handler) {
+  g_seen.push_back(HeaderValue("Reference0"));
+  if (g_seen.size() == 1) {
+    const std::string inner = "NOTIFY PLUGIN/2.0\r\nID: OnSecondChange\r\nReference0: inner\r\n\r\n";
+    HandleRequest(inner, ReadAroundANestedRequest);
+  }
+  g_seen.push_back(HeaderValue("Reference0"));
+}
+
+TEST(HeaderValue, BelongsToTheRequestBeingHandled) {
+  g_seen.clear();
+  HandleRequest("NOTIFY PLUGIN/2.0\r\nID: OnGhostBoot\r\nReference0: outer\r\n\r\n", ReadAroundANestedRequest);
+  EXPECT_EQ(g_seen, (std::vector<std::string>{"outer", "inner", "inner", "outer"}));
+  EXPECT_EQ(HeaderValue("Reference0"), "") << "no request is being handled";
+  EXPECT_EQ(RequestText(), "");
 }
 
 std::vector<Handler> g_ran;
@@ -112,7 +151,13 @@ TEST(HandleRequest, RepliesAndDispatches) {
        "BREW PLUGIN/2.0\r\nID: OnSecondChange\r\n\r\n",
        kReplyOk,
        {Handler::kSecondChange}},
+      {"OnInstallComplete",
+       "NOTIFY PLUGIN/2.0\r\nID: OnInstallComplete\r\nReference0: ghost\r\n\r\n",
+       kReplyOk,
+       {Handler::kInstallComplete}},
       {"unknown ID", "GET PLUGIN/2.0\r\nID: onghostboot\r\n\r\n", kReplyOk, {}},
+      {"ID only on the first line", "ID: OnGhostExit\r\n\r\n", kReplyOk, {Handler::kGhostExit}},
+      {"ID after a lone CR", "GET PLUGIN/2.0\rID: version\r\n", kReplyOk, {}},
       {"no ID", "GET PLUGIN/2.0\r\nReference0: x\r\n\r\n", kReplyOk, {}},
   };
   for (const auto& c : cases) {

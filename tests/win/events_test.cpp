@@ -15,6 +15,7 @@
 #include "plugin/registry.h"
 #include "plugin/request.h"
 #include "tests/win/registry_fixture.h"
+#include "tests/win/remove_tree.h"
 #include "tests/win/testbench.h"
 
 namespace {
@@ -169,6 +170,7 @@ class TimerTest : public EventsTest {
   void PathList(const std::string& root) {
     plugin.Request("GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + root + "\r\n\r\n");
   }
+  void ExpectNestedRebuildErasesSafely(const std::string& nested);
   // What each of `ticks` ticks sent.
   std::vector<std::vector<std::string>> Ticks(int ticks) {
     std::vector<std::vector<std::string>> sent;
@@ -216,23 +218,66 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-TEST_F(TimerTest, RebuildNestedInASendErasesSafely) {
+// a-ghost goes first; its own send brings the nested request, whose rebuild
+// erases it and b-ghost. The tick goes on with c-ghost alone, and so do later
+// ticks.
+void TimerTest::ExpectNestedRebuildErasesSafely(const std::string& nested) {
   HWND host = CreateTestWindow("VokiraTestHost", "", HostWindowProc);
   ASSERT_NE(host, nullptr);
-
-  TempDir fewer;
-  WriteGhost(fewer.path, "3", "name,c-ghost\nsakura.name,Alpha\n");
   g_nestedPlugin = &plugin;
-  g_nestedRequest = "GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + fewer.path + "\r\n\r\n";
+  g_nestedRequest = nested;
   Ticks(2);
   WriteFileBytes(dir.path + "\\wrapper-stub.poke", "VokiraTestHost");
-
-  // a-ghost goes first; its own send brings the rebuild that erases it and
-  // b-ghost. The tick goes on with c-ghost alone, and so do later ticks.
   EXPECT_EQ(Ticks(3),
             (Batches{{Expected(1, "Zed"), Expected(1, "Alpha")}, {Expected(1, "Alpha")}, {Expected(1, "Alpha")}}));
   g_nestedPlugin = nullptr;
   DestroyWindow(host);
+}
+
+TEST_F(TimerTest, RebuildNestedInASendErasesSafely) {
+  TempDir fewer;
+  WriteGhost(fewer.path, "3", "name,c-ghost\nsakura.name,Alpha\n");
+  ExpectNestedRebuildErasesSafely("GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + fewer.path + "\r\n\r\n");
+}
+
+TEST_F(TimerTest, InstallRebuildNestedInASendErasesSafely) {
+  RemoveTree(ghosts.path + "\\1");
+  RemoveTree(ghosts.path + "\\2");
+  ExpectNestedRebuildErasesSafely(InstallComplete("balloon\x01ghost", "x\x01y",
+                                                  "C:\\a\x01"
+                                                  "C:\\b"));
+}
+
+// Through the DLL freshly loaded: before any ghostpathlist no folder is
+// known, so an install report finds nothing; after one, an install whose
+// types include a ghost brings the new ghost, and another type does not.
+TEST_F(EventsTest, InstallCompleteBeforeAndAfterGhostPathList) {
+  InstallStub(dir.path);
+  Plugin plugin;
+  ASSERT_EQ(plugin.Load(dir.path), TRUE);
+  ASSERT_TRUE(WaitForWindowQuietly(true)) << "load did not start the stub";
+  TempDir added;
+  WriteGhost(ghosts.path, "emily", "name,Emily\nsakura.name,Em\n");
+  auto boot = [&](const char* name) {
+    size_t before = Activations(dir.path).size();
+    plugin.Request(GhostEvent("OnGhostBoot", name));
+    return Activations(dir.path, before);
+  };
+  using Sent = std::vector<std::string>;
+
+  EXPECT_EQ(plugin.Request(InstallComplete("ghost", "Emily", ghosts.path + "\\emily\\")).bytes, kReplyOk);
+  EXPECT_EQ(boot("Emily"), Sent{}) << "an install before any ghostpathlist";
+
+  plugin.Request(GhostPathListRequest({ghosts.path + "\\", added.path + "\\"}));
+  EXPECT_EQ(boot("Emily"), Sent{Expected(1, "Em")});
+
+  WriteGhost(added.path, "teru", "name,Teru\nsakura.name,T\n");
+  EXPECT_EQ(plugin.Request(InstallComplete("balloon", "Teru", added.path + "\\teru\\")).bytes, kReplyOk);
+  EXPECT_EQ(boot("Teru"), Sent{}) << "a balloon install";
+  plugin.Request(InstallComplete("balloon\x01ghost", "b\x01Teru", "C:\\b\x01" + added.path + "\\teru\\"));
+  EXPECT_EQ(boot("Teru"), Sent{Expected(1, "T")}) << "a ghost among the types";
+  EXPECT_EQ(boot("Emily"), Sent{Expected(1, "Em")}) << "the other ghosts stay";
+  plugin.Unload();
 }
 
 bool Released(const std::string& dir) {

@@ -13,6 +13,7 @@
 
 #include "plugin/registry.h"
 #include "tests/win/registry_fixture.h"
+#include "tests/win/remove_tree.h"
 #include "tests/win/testbench.h"
 
 namespace {
@@ -58,7 +59,7 @@ TEST(GhostPathList, ReadsDescriptionFilesThroughTextMode) {
     WriteGhost(root.path, "ghost1", c.descript);
     GhostPathList(root.path);
     EXPECT_EQ(Registered(), c.entries) << c.name;
-    EXPECT_EQ(GhostRoot(), root.path) << c.name;
+    EXPECT_EQ(GhostFolders(), std::vector<std::string>{root.path}) << c.name;
   }
 }
 
@@ -80,7 +81,7 @@ TEST(GhostPathList, ReadsEveryDirectoryAndNothingElse) {
   // The trailing backslash is doubled in every path formed, which still works.
   GhostPathList(root.path + "\\");
   EXPECT_EQ(Registered().size(), 4u);
-  EXPECT_EQ(GhostRoot(), root.path + "\\");
+  EXPECT_EQ(GhostFolders(), std::vector<std::string>{root.path + "\\"});
 }
 
 TEST(GhostPathList, LaterEnumeratedDirectoryWinsForTheSameName) {
@@ -118,7 +119,7 @@ TEST(GhostPathList, RootsThatNameNoDirectoryEmptyTheRegistry) {
   // An empty root searches "\*.*", the top of the current drive: nothing there
   // is a ghost, and nothing breaks.
   GhostPathList("");
-  EXPECT_EQ(GhostRoot(), "");
+  EXPECT_EQ(GhostFolders(), std::vector<std::string>{""});
 }
 
 TEST(GhostPathList, ActiveFlagFollowsTheNameNotTheSakuraName) {
@@ -181,6 +182,118 @@ TEST(GhostPathList, HugeBinaryAndManyDescriptionsLeaveACorrectRegistry) {
     const GhostRecord* record = FindGhost("Ghost" + std::to_string(i));
     ASSERT_NE(record, nullptr) << i;
     EXPECT_EQ(record->sakuraName, "S" + std::to_string(i));
+  }
+}
+
+// The host's own ghost folder and the ones the user adds, in one request: the
+// registry holds the ghosts of all of them, and where two folders give one
+// name the later folder wins. A folder that cannot be searched adds nothing
+// and takes nothing from the others.
+TEST(GhostPathListFolders, HoldTheGhostsOfEveryFolder) {
+  TempDir first, second;
+  WriteGhost(first.path, "emily", "name,Emily\nsakura.name,Em\n");
+  WriteGhost(first.path, "shared", "name,Shared\nsakura.name,from first\n");
+  WriteGhost(second.path, "teru", "name,Teru\nsakura.name,T\n");
+  WriteGhost(second.path, "shared-too", "name,Shared\nsakura.name,from second\n");
+  const std::string missing = first.path + "\\missing";
+  const Entries both = {{"Emily", "Em"}, {"Shared", "from second"}, {"Teru", "T"}};
+  const struct {
+    const char* name;
+    std::vector<std::string> folders;
+    Entries entries;
+  } cases[] = {
+      {"two folders", {first.path, second.path}, both},
+      {"trailing backslashes", {first.path + "\\", second.path + "\\"}, both},
+      {"the other order", {second.path, first.path}, {{"Emily", "Em"}, {"Shared", "from first"}, {"Teru", "T"}}},
+      {"missing folders among present ones", {missing, first.path, missing + "2", second.path}, both},
+      {"a plain file among them",
+       {first.path + "\\emily\\ghost\\master\\descript.txt", second.path},
+       {{"Shared", "from second"}, {"Teru", "T"}}},
+      {"only missing folders", {missing, missing + "2"}, {}},
+  };
+  for (const auto& c : cases) {
+    GhostPathList(first.path);
+    GhostPathListOf(c.folders);
+    EXPECT_EQ(Registered(), c.entries) << c.name;
+    EXPECT_EQ(GhostFolders(), c.folders) << c.name;
+  }
+  // Among several, an empty reference names no folder (it would search the
+  // drive's root).
+  GhostPathListOf({"", first.path, ""});
+  EXPECT_EQ(GhostFolders(), std::vector<std::string>{first.path});
+  EXPECT_EQ(Registered(), (Entries{{"Emily", "Em"}, {"Shared", "from first"}}));
+}
+
+// Reference10 comes after Reference2 whatever the order of the lines: the
+// folder named by the highest N gives the shared name its sakura name.
+TEST(GhostPathListFolders, TakeMoreThanTenReferencesInNumericOrder) {
+  TempDir base;
+  std::string request = "GET PLUGIN/2.0\r\nID: ghostpathlist\r\nCharset: Shift_JIS\r\n";
+  for (int n : {11, 2, 10, 0, 1, 9, 3, 4, 5, 6, 7, 8}) {
+    const std::string folder = base.path + "\\f" + std::to_string(n) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WriteGhost(folder, "own", "name,Ghost" + std::to_string(n) + "\n");
+    WriteGhost(folder, "shared", "name,Shared\nsakura.name,from " + std::to_string(n) + "\n");
+    request += "Reference" + std::to_string(n) + ": " + folder + "\r\n";
+  }
+  ASSERT_EQ(HandleRequest(request + "\r\n", RunHandler), kReplyOk);
+  Entries expected = {{"Shared", "from 11"}};
+  for (int n = 0; n < 12; ++n) expected["Ghost" + std::to_string(n)] = "";
+  EXPECT_EQ(Registered(), expected);
+  ASSERT_EQ(GhostFolders().size(), 12u);
+  EXPECT_EQ(GhostFolders()[2], base.path + "\\f2\\");
+  EXPECT_EQ(GhostFolders()[10], base.path + "\\f10\\");
+}
+
+// A running ghost whose directory moves to another folder is found again
+// under the same name: it stays running, whichever request rebuilds.
+TEST(GhostPathListFolders, ARunningGhostMovedToAnotherFolderStaysActive) {
+  TempDir first, second;
+  WriteGhost(first.path, "emily", "name,Emily\nsakura.name,Em\n");
+  GhostPathListOf({first.path, second.path});
+  AccessGhost("Emily").active = true;
+
+  ASSERT_TRUE(MoveFileA((first.path + "\\emily").c_str(), (second.path + "\\emily-moved").c_str()));
+  GhostPathListOf({first.path, second.path});
+  ASSERT_NE(FindGhost("Emily"), nullptr);
+  EXPECT_TRUE(FindGhost("Emily")->active);
+
+  ASSERT_TRUE(MoveFileA((second.path + "\\emily-moved").c_str(), (first.path + "\\emily").c_str()));
+  ASSERT_EQ(HandleRequest(InstallComplete("ghost", "Emily", first.path + "\\emily\\"), RunHandler), kReplyOk);
+  ASSERT_NE(FindGhost("Emily"), nullptr);
+  EXPECT_TRUE(FindGhost("Emily")->active);
+  EXPECT_EQ(Registered(), (Entries{{"Emily", "Em"}}));
+}
+
+// An install report rebuilds from the folders of the latest ghostpathlist
+// when its types include a ghost: the new ghost appears, the one that went
+// goes, a running one stays running. Other installs change nothing.
+TEST(InstallComplete, RebuildsFromTheKeptFoldersWhenAGhostIsAmongTheTypes) {
+  const struct {
+    std::string types;
+    bool rebuilds;
+  } cases[] = {
+      {"ghost", true},
+      {"balloon\x01ghost", true},
+      {"ghost\x01shell\x01plugin", true},
+      {"balloon", false},
+      {"shell\x01plugin\x01headline\x01supplement", false},
+      {"", false},
+      {"Ghost", false},
+  };
+  for (const auto& c : cases) {
+    TempDir first, second;
+    WriteGhost(first.path, "stay", "name,Stay\nsakura.name,S\n");
+    WriteGhost(first.path, "old", "name,Old\n");
+    GhostPathListOf({first.path, second.path});
+    AccessGhost("Stay").active = true;
+    RemoveTree(first.path + "\\old");
+    WriteGhost(second.path, "new", "name,New\nsakura.name,N\n");
+    ASSERT_EQ(HandleRequest(InstallComplete(c.types, "New", second.path + "\\new\\"), RunHandler), kReplyOk);
+    const Entries expected = c.rebuilds ? Entries{{"New", "N"}, {"Stay", "S"}} : Entries{{"Old", ""}, {"Stay", "S"}};
+    EXPECT_EQ(Registered(), expected) << c.types;
+    EXPECT_TRUE(FindGhost("Stay")->active) << c.types;
+    EXPECT_EQ(GhostFolders(), (std::vector<std::string>{first.path, second.path})) << c.types;
   }
 }
 

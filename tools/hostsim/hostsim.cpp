@@ -13,6 +13,8 @@
 //                        up to a blank line or the next command
 //   raw TEXT             a request of exactly these bytes
 //   pump MS              run the message loop for MS milliseconds
+//   move FROM TO         move a file or directory (FROM holds no blank), as
+//                        an install puts a new ghost into a ghost folder
 //   unload | load        call the export again (load reuses PLUGIN-DIR)
 //   # ...                a comment
 // hostsim calls load first and unload last (when the script left it loaded).
@@ -154,6 +156,16 @@ static void Pump(DWORD ms) {
   }
 }
 
+static void Move(const std::string& arguments) {
+  size_t blank = arguments.find(' ');
+  std::string from = arguments.substr(0, blank);
+  std::string to = blank == std::string::npos ? "" : arguments.substr(blank + 1);
+  BOOL moved = MoveFileA(from.c_str(), to.c_str());
+  std::printf("move -> %d\n", moved);
+  PrintText("  from ", from);
+  PrintText("  to   ", to);
+}
+
 static bool StartsWith(const std::string& s, const char* word) {
   size_t n = std::strlen(word);
   return s.compare(0, n, word) == 0 && (s.size() == n || s[n] == ' ');
@@ -182,6 +194,8 @@ static void RunScript(const std::vector<std::string>& lines) {
       if (line.empty() || line[0] == '#') continue;
       if (StartsWith(line, "raw"))
         Request(text.size() > 4 ? text.substr(4) : "");
+      else if (StartsWith(line, "move"))
+        Move(text.size() > 5 ? text.substr(5) : "");
       else if (StartsWith(line, "pump"))
         Pump(static_cast<DWORD>(std::strtoul(line.c_str() + 4, nullptr, 10)));
       else if (line == "unload")
