@@ -301,7 +301,8 @@ TEST_F(ConfigTest, SwitchAppliesOnlyAChangeAndOnlyOnOk) {
 
 // Switching on with a read-only marker: its attribute is cleared and it is
 // deleted, so the next host start starts the recognizer. A folder that takes
-// the marker's place while the window is open is left as it is.
+// the marker's place while the window is open is left as it is (Wine keeps no
+// read-only attribute on folders, so there it shows only that the folder stays).
 TEST_F(ConfigTest, TurningOnRemovesAReadOnlyMarkerButNoFolder) {
   // Wine refuses to delete a read-only file, even for root, as Windows does:
   // only clearing the attribute lets the marker go.
