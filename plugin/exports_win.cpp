@@ -92,11 +92,11 @@ extern "C" HGLOBAL __cdecl request(HGLOBAL h, long* len) noexcept {
 }
 
 // The statically linked C++ runtime allocates its emergency exception pool at
-// start-up (about 71 KB on x86-64, 18 KB on i686) and frees it only here: without
-// this every FreeLibrary + LoadLibrary by the host would leave one behind. At
-// process exit (reserved not null) the whole address space goes anyway.
+// start-up (about 71 KB on x86-64, 18 KB on i686) and frees it only when asked:
+// without this every FreeLibrary + LoadLibrary by the host would leave one
+// behind. At process exit (reserved not null) the address space goes anyway.
 namespace __gnu_cxx {
-void __freeres() noexcept;
+void __freeres() noexcept;  // NOLINT(bugprone-reserved-identifier): the runtime's own name
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
