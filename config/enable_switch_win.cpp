@@ -25,13 +25,27 @@ static void WriteMarker(const std::string& path) {
   std::fclose(marker);
 }
 
+// A read-only marker would survive a plain delete, and the next host start
+// would keep the recognizer off while this window showed it on. A folder of
+// that name is not ours to touch; a marker held open by another program
+// without delete sharing stays.
+static void DeleteMarker(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+  }
+  DeleteFileA(path.c_str());
+}
+
 void ApplyEnableSwitch(const std::string& directory, HWND enableSwitch, bool initiallyEnabled) {
   bool checked = SendMessageA(enableSwitch, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (checked == initiallyEnabled) return;
   std::string marker = directory + kMarkerFile;
   if (checked) {
     StartProgram(directory + kWrapperProgram);
-    DeleteFileA(marker.c_str());
+    DeleteMarker(marker);
   } else {
     // The recognizer has handled WM_CLOSE (or the bounded wait gave up on a
     // hung one) before the marker appears.

@@ -10,6 +10,6 @@
 bool IsRecognitionEnabled(const std::string& directory);
 
 // Applies the check box `enableSwitch` when it differs from `initiallyEnabled`:
-// turning on starts the recognizer, then deletes the marker; turning off
-// closes the recognizer's window, then writes the marker.
+// turning on starts the recognizer, then deletes the marker (a read-only one
+// too); turning off closes the recognizer's window, then writes the marker.
 void ApplyEnableSwitch(const std::string& directory, HWND enableSwitch, bool initiallyEnabled);

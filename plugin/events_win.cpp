@@ -11,6 +11,9 @@
 
 // Consecutive ticks that found the recognizer's window, up to 2.
 static int g_bootCount = 0;
+// The name at which the last tick ran out of time or met a send that failed;
+// the next tick starts there. Empty: start from the first name.
+static std::string g_resumeAt;
 
 static GhostRecord* EventGhost() {
   const std::string name = HeaderValue("Reference1");
@@ -48,6 +51,14 @@ void OnGhostExit() {
 
 void OnMenuExec() { StartProgram(PluginPath(kConfigProgram)); }
 
+void StartGhostSession() {
+  g_bootCount = 0;
+  g_resumeAt.clear();
+  // Entries and the ghost root stay: the host sends ghostpathlist after every
+  // load anyway, and its boot events name the ghosts that run now.
+  for (const auto& entry : Ghosts()) FindGhost(entry.first)->active = false;
+}
+
 void OnTick() {
   // One lookup serves the whole batch: a window that goes away meanwhile
   // fails the next send at once, and a new one is served from the next tick.
@@ -60,17 +71,31 @@ void OnTick() {
     ++g_bootCount;
     return;
   }
+  // The whole batch shares one send bound, so a slow recognizer holds the
+  // host's thread about one bound per tick, however many ghosts run. A batch
+  // cut short (budget spent, or a send that failed) leaves its place here and
+  // the next tick goes on from it to the end of the names, in ascending order;
+  // a tick that reaches the end starts the next one from the first name. Every
+  // running ghost is thus announced within a few ticks.
+  const DWORD start = GetTickCount();
   // Names first, sends after: a rebuild nested in a send may erase entries,
   // so each ghost is looked up again right before its own send.
   std::vector<std::string> names;
-  for (const auto& [name, record] : Ghosts())
-    if (record.active) names.push_back(name);
+  for (auto it = Ghosts().lower_bound(g_resumeAt); it != Ghosts().end(); ++it)
+    if (it->second.active) names.push_back(it->first);
   for (const std::string& name : names) {
+    const DWORD spent = GetTickCount() - start;
+    if (spent >= kSendTimeoutMs) {
+      g_resumeAt = name;
+      return;
+    }
     const GhostRecord* ghost = FindGhost(name);
     if (!ghost || !ghost->active) continue;
-    // A recognizer that does not answer gets the rest of the batch on a later
-    // tick: each send may wait its full bound, and the host's thread with it.
     const std::string sakuraName = ghost->sakuraName;
-    if (!SendActivationTo(window, true, sakuraName)) break;
+    if (!SendActivationTo(window, true, sakuraName, kSendTimeoutMs - spent)) {
+      g_resumeAt = name;
+      return;
+    }
   }
+  g_resumeAt.clear();
 }

@@ -3,7 +3,8 @@
 #include <string>
 #include <string_view>
 
-// The directory the host gave to load, kept byte for byte.
+// The directory the host gave to load, kept byte for byte up to its first
+// zero byte, if it holds one.
 void SetPluginDirectory(std::string_view directory);
 
 // The directory + "\" + name: the directory is a prefix, used as given.

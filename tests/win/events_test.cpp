@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -171,6 +173,23 @@ class TimerTest : public EventsTest {
     plugin.Request("GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + root + "\r\n\r\n");
   }
   void ExpectNestedRebuildErasesSafely(const std::string& nested);
+  // Six more ghosts, and every ghost booted: ten running. Gives the ghost
+  // name of each activation the stub can log.
+  std::map<std::string, std::string> BootTenGhosts() {
+    std::map<std::string, std::string> ghostOf = {{Expected(1, "Zed"), "a-ghost"},
+                                                  {Expected(1, "Mid"), "b-ghost"},
+                                                  {Expected(1, "Alpha"), "c-ghost"},
+                                                  {Expected(1, "Idle"), "d-ghost"}};
+    for (char c = 'e'; c <= 'j'; ++c) {
+      std::string name = std::string(1, c) + "-ghost", sakura = std::string("S") + static_cast<char>('j' - c + 'a');
+      WriteGhost(ghosts.path, std::string(1, c), "name," + name + "\nsakura.name," + sakura + "\n");
+      ghostOf[Expected(1, sakura)] = name;
+    }
+    PathList(ghosts.path + "\\");
+    for (const auto& entry : ghostOf) plugin.Request(GhostEvent("OnGhostBoot", entry.second.c_str()));
+    EXPECT_EQ(Activations(dir.path).size(), 3u + ghostOf.size());
+    return ghostOf;
+  }
   // What each of `ticks` ticks sent.
   std::vector<std::vector<std::string>> Ticks(int ticks) {
     std::vector<std::vector<std::string>> sent;
@@ -301,6 +320,68 @@ TEST_F(TimerTest, HungRecognizerDoesNotHoldTicksOrEvents) {
   EXPECT_TRUE(WaitForWindowQuietly(true));
 }
 
+// A recognizer that takes 500 ms per message: the whole batch of ten would
+// hold the host for 5 s a tick. Each tick stops after about one send bound,
+// and the next ones go on from where it stopped, so within a few ticks every
+// ghost is announced, each tick in ascending name order. A message whose send
+// timed out still reaches the stub later; the next tick begins with that ghost.
+TEST_F(TimerTest, SlowRecognizerHoldsATickOneBoundAndLaterTicksGoOn) {
+  std::map<std::string, std::string> ghostOf = BootTenGhosts();
+  Ticks(3);
+  WriteFileBytes(dir.path + "\\wrapper-stub.slow", "500");
+  std::set<std::string> announced;
+  for (int tick = 0; tick < 40 && announced.size() < ghostOf.size(); ++tick) {
+    size_t before = Activations(dir.path).size();
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(RunOneTick());
+    DWORD took = GetTickCount() - start;
+    EXPECT_LT(took, 3 * kSendTimeoutMs) << "tick " << tick << " held the host";
+    std::vector<std::string> names;
+    for (const std::string& sent : Activations(dir.path, before)) names.push_back(ghostOf.at(sent));
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << "tick " << tick;
+    announced.insert(names.begin(), names.end());
+  }
+  EXPECT_EQ(announced.size(), ghostOf.size()) << "some ghosts were never announced";
+}
+
+// A hung recognizer: the tick's first send times out and the tick ends there.
+// It takes about one bound, not one per ghost, and once the stub is released
+// nothing else of that tick arrives.
+TEST_F(TimerTest, TickEndsItsBatchAtATimedOutSend) {
+  BootTenGhosts();
+  Ticks(3);
+  size_t before = Activations(dir.path).size();
+  WriteFileBytes(dir.path + "\\wrapper-stub.hang", "");
+  DWORD start = GetTickCount();
+  ASSERT_TRUE(RunOneTick());
+  EXPECT_LT(GetTickCount() - start, 4 * kSendTimeoutMs) << "the tick went on after a send timed out";
+  DeleteFileA((dir.path + "\\wrapper-stub.hang").c_str());
+  // Messages from one thread are handled in the order sent: once this one is
+  // logged, every message the tick left queued has been logged before it.
+  HWND window = FindWrapperWindow();
+  ASSERT_NE(window, nullptr);
+  COPYDATASTRUCT last = {7, 0, nullptr};
+  DWORD_PTR result = 0;
+  ASSERT_NE(SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&last), SMTO_NORMAL, 60000, &result),
+            0);
+  EXPECT_EQ(Activations(dir.path, before), (std::vector<std::string>{Expected(1, "Zed"), "flag=7 bytes=0 hex="}));
+}
+
+// A load after unload in the same process: no ghost of the first session
+// counts as running, and the new recognizer's window must be seen on three
+// ticks before the first re-announcement.
+TEST_F(TimerTest, SecondLoadStartsAFreshSession) {
+  EXPECT_EQ(Ticks(3).back().size(), 3u);
+  plugin.Unload();
+  ASSERT_TRUE(WaitForWindowQuietly(false));
+  ASSERT_EQ(plugin.Load(dir.path), TRUE);
+  ASSERT_TRUE(WaitForWindowQuietly(true));
+  PathList(ghosts.path + "\\");
+  plugin.Request(GhostEvent("OnGhostBoot", "c-ghost"));
+  const std::vector<std::string> alpha = {Expected(1, "Alpha")};
+  EXPECT_EQ(Ticks(4), (Batches{{}, {}, alpha, alpha}));
+}
+
 TEST_F(EventsTest, MenuExecStartsTheSettingsProgram) {
   // The stub stands in for config.exe: it shows it was started by its window.
   CopyFileA((BinDir() + "\\wrapper-stub.exe").c_str(), (dir.path + "\\" + kConfigProgram).c_str(), FALSE);
@@ -310,7 +391,13 @@ TEST_F(EventsTest, MenuExecStartsTheSettingsProgram) {
   EXPECT_EQ(plugin.Request("NOTIFY PLUGIN/2.0\r\nID: OnMenuExec\r\nReference0: x\r\n\r\n").bytes,
             "PLUGIN/2.0 200 OK\r\nCharset: Shift_JIS\r\n\r\n");
   EXPECT_TRUE(WaitForWindowQuietly(true)) << "config.exe was not started";
-  std::vector<std::string> log = StubLog(dir.path);
+  std::vector<std::string> log;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        log = StubLog(dir.path);
+        return !log.empty();
+      },
+      kStartWait));
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.front().rfind("start", 0), 0u);
   plugin.Unload();

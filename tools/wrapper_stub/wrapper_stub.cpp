@@ -11,9 +11,15 @@
 //   wrapper-stub.poke   holds a window class name: on each activation the stub
 //                       sends WM_APP to that window before it returns, so the
 //                       sender handles a message nested inside its own send
+//   wrapper-stub.slow   holds a number of milliseconds: each activation sleeps
+//                       that long before it returns (a slow recognizer)
+//
+// "start" is logged before the window exists, so whoever finds the window
+// finds the line too.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "common/names.h"
@@ -76,6 +82,8 @@ static void OnCopyData(const COPYDATASTRUCT* data) {
   std::snprintf(head, sizeof head, "activation flag=%lu bytes=%lu", static_cast<unsigned long>(data->dwData),
                 static_cast<unsigned long>(data->cbData));
   Log(std::string(head) + " hex=" + hex + " name=" + ShiftJisToUtf8(name));
+  std::string slow = ReadSmallFile(Beside("wrapper-stub.slow"));
+  if (!slow.empty()) Sleep(static_cast<DWORD>(std::strtoul(slow.c_str(), nullptr, 10)));
   std::string poke = ReadSmallFile(Beside("wrapper-stub.poke"));
   if (!poke.empty()) {
     HWND target = FindWindowA(poke.c_str(), nullptr);
@@ -121,6 +129,9 @@ static std::string ModuleDirectory() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   try {
     g_directory = ModuleDirectory();
+    char pid[32];
+    std::snprintf(pid, sizeof pid, "start pid=%lu", GetCurrentProcessId());
+    Log(pid);
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = StubWindowProc;
@@ -131,9 +142,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                   320, 120, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     if (FileExists(Beside("wrapper-stub.show"))) ShowWindow(window, SW_SHOW);
-    char pid[32];
-    std::snprintf(pid, sizeof pid, "start pid=%lu", GetCurrentProcessId());
-    Log(pid);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
       TranslateMessage(&msg);
