@@ -56,7 +56,7 @@ void StartGhostSession() {
   g_resumeAt.clear();
   // Entries and the ghost root stay: the host sends ghostpathlist after every
   // load anyway, and its boot events name the ghosts that run now.
-  for (const auto& entry : Ghosts()) FindGhost(entry.first)->active = false;
+  ClearActiveFlags();
 }
 
 void OnTick() {

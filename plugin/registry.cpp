@@ -18,6 +18,10 @@ GhostRecord& AccessGhost(const std::string& name) { return g_registry[name]; }
 
 const GhostRegistry& Ghosts() { return g_registry; }
 
+void ClearActiveFlags() {
+  for (auto& entry : g_registry) entry.second.active = false;
+}
+
 void BeginRebuild() {
   for (auto& entry : g_registry) entry.second.present = false;
 }

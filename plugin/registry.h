@@ -27,6 +27,9 @@ GhostRecord* FindGhost(const std::string& name);
 GhostRecord& AccessGhost(const std::string& name);
 const GhostRegistry& Ghosts();
 
+// A new session: every entry stays, none runs.
+void ClearActiveFlags();
+
 // A rebuild: clear every present flag, record each description found, then
 // erase what was not found again. Active flags survive for names found again.
 void BeginRebuild();
