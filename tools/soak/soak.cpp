@@ -976,7 +976,7 @@ void Run(DWORD seconds) {
   PopulateFolders();
   LoadLibraryAgain();
   Load();
-  const DWORD start = g_startTick = GetTickCount();
+  const DWORD start = g_startTick;
   const DWORD warmUp = seconds * 1000 / 5;
   bool measuredOnce = false;
   while (GetTickCount() - start < seconds * 1000) {
@@ -1032,6 +1032,7 @@ int main(int argc, char** argv) {
   std::printf("soak: %s seed %llu (replay: soak ... %lu %llu)\n", kArch, static_cast<unsigned long long>(g_seed),
               static_cast<unsigned long>(seconds), static_cast<unsigned long long>(g_seed));
   std::fflush(stdout);
+  g_startTick = GetTickCount();
   try {
     Setup(argv[1], argv[2]);
     Run(seconds);
