@@ -321,6 +321,7 @@ std::string Notify(const std::string& id, const std::vector<std::string>& refere
 
 std::string PathListRequest() {
   std::vector<std::string> references;
+  references.reserve(g_listed.size());
   for (int folder : g_listed) references.push_back(g_folders[folder]);
   return Notify("ghostpathlist", references);
 }
@@ -888,12 +889,14 @@ Baseline g_baseline;
 long long g_memoryKb = 0;
 int g_handleGrowth = 0;
 bool g_leakOnPurpose = false;
+std::vector<HANDLE> g_leakedHandles;  // kept, never closed
+std::vector<void*> g_leakedBlocks;    // kept, never freed
 
 // Measured right after an unload, the same point of the session each time.
 void Measure(bool warmedUp) {
   if (g_leakOnPurpose) {
-    CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    VirtualAlloc(nullptr, 64 * 1024, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    g_leakedHandles.push_back(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    g_leakedBlocks.push_back(VirtualAlloc(nullptr, SIZE_T{64} * 1024, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   }
   if (!warmedUp) return;
   size_t bytes = CommittedPrivateBytes();
