@@ -4,6 +4,8 @@
 //
 //   soak VOKIRA.dll WRAPPER-STUB.exe SECONDS [SEED [leak]]
 //
+// config.exe is taken from beside WRAPPER-STUB.exe.
+//
 // With "leak" the driver itself leaks a handle and 64 KB at every unload, to
 // show that the leak checks catch it.
 // The session: ghostpathlist over three ghost folders whose ghosts are added,
@@ -15,7 +17,9 @@
 // a held message, hangs past the send bound, answers slowly under it, runs as a
 // second instance, pokes the host's window from inside its message (a request
 // nested in the plug-in's send), and a window of its class with another title
-// comes and goes.
+// comes and goes. Now and then the host's menu starts the settings program,
+// which the soak drives (switch toggled and OK, close box, OK unchanged),
+// checking the marker file and whether a recognizer was started or closed.
 //
 // The model predicts the registry, the running flags, every reply and, while
 // exactly one recognizer answers promptly, every message it receives: each
@@ -60,6 +64,10 @@ constexpr int kFolders = 3;
 constexpr char kHostClass[] = "VokiraSoakHost";
 constexpr char kOtherTitle[] = "Vokira - another window";
 constexpr ULONG_PTR kSyncFlag = 2;
+// The settings window and its controls.
+constexpr char kSettingsClass[] = "VKWConfigClass";
+constexpr int kSwitchId = 1000;
+constexpr int kOkId = 1001;
 
 const char* const kArch = sizeof(void*) == 4 ? "i686" : "x86_64";
 
@@ -266,6 +274,7 @@ long long g_events = 0;
 long long g_exactBatches = 0;
 long long g_exactMessages = 0;
 long long g_measurements = 0;
+long long g_settingsRuns = 0;
 long long g_faults = 0;
 DWORD g_longestCall = 0;
 
@@ -335,6 +344,7 @@ struct Activation {
 };
 
 std::vector<HANDLE> g_stubs;  // running stubs, oldest first
+bool g_marker = true;         // surpress.dat is there: load starts no recognizer
 bool g_hung = false;
 DWORD g_hungSince = 0;
 bool g_slow = false;
@@ -446,6 +456,42 @@ void KillStub(size_t index) {
   CloseHandle(process);
   g_stubs.erase(g_stubs.begin() + static_cast<long>(index));
   if (!WaitUntil([&] { return RecognizerWindows(pid).empty(); }, 30000)) Violation("a killed stub's window stayed");
+}
+
+// Takes on a stub that the plug-in or the settings program started: waits for
+// a recognizer window of a process not known yet.
+void AdoptStub() {
+  HWND found = nullptr;
+  auto fresh = [&] {
+    for (HWND window : RecognizerWindows(0)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      bool known = false;
+      for (HANDLE process : g_stubs) known = known || GetProcessId(process) == pid;
+      if (!known) found = window;
+    }
+    return found != nullptr;
+  };
+  if (!WaitUntil(fresh, 30000)) Violation("no recognizer was started");
+  DWORD pid = 0;
+  GetWindowThreadProcessId(found, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) Violation("cannot open the started recognizer");
+  g_stubs.push_back(process);
+  if (g_stubs.size() > 1) g_synced = false;
+}
+
+// A WM_CLOSE that was taken closes one stub: waits for it and forgets it.
+// Returns false when none ended within `timeoutMs`.
+bool AwaitOneClosed(DWORD timeoutMs) {
+  if (g_stubs.empty()) return false;
+  DWORD index = WaitForMultipleObjects(static_cast<DWORD>(g_stubs.size()), g_stubs.data(), FALSE, timeoutMs);
+  if (index >= g_stubs.size()) return false;
+  DWORD pid = GetProcessId(g_stubs[index]);
+  CloseHandle(g_stubs[index]);
+  g_stubs.erase(g_stubs.begin() + static_cast<long>(index));
+  if (!WaitUntil([&] { return RecognizerWindows(pid).empty(); }, 30000)) Violation("a closed stub's window stayed");
+  return true;
 }
 
 // Waits until each stub has handled every message sent to it so far: a sent
@@ -790,6 +836,59 @@ void Recover() {
   if (!g_synced && !g_hung && !g_slow && g_stubs.size() <= 1) Sync();
 }
 
+bool MarkerPresent() { return GetFileAttributesA(StubFile(kMarkerFile).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// OnMenuExec starts the settings program; the soak drives it to one of its
+// three ends and checks what it did.
+void Settings() {
+  Sync();  // a prompt recognizer: its close must not be held
+  DWORD took = Request(Notify("OnMenuExec", {}), kOk, "OnMenuExec");
+  ExpectActivations({}, took, "OnMenuExec");
+  HWND window = nullptr;
+  if (!WaitUntil(
+          [&] {
+            window = FindWindowA(kSettingsClass, kWrapperTitle);
+            return window && IsWindowVisible(window);
+          },
+          30000))
+    Violation("OnMenuExec showed no settings window");
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) Violation("cannot open the settings program");
+  bool checked = SendMessageA(GetDlgItem(window, kSwitchId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (checked == g_marker) {
+    CloseHandle(process);
+    Violation("the switch reads %d with the marker %s", checked, g_marker ? "there" : "gone");
+  }
+  ++g_settingsRuns;
+  int finish = Below(3);
+  if (finish == 0) {  // toggled and OK
+    SendMessageA(GetDlgItem(window, kSwitchId), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(window, kOkId), BM_CLICK, 0, 0);
+  } else if (finish == 1) {  // the close box
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  } else {  // OK unchanged
+    SendMessageA(GetDlgItem(window, kOkId), BM_CLICK, 0, 0);
+  }
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 30000);
+  CloseHandle(process);
+  if (!ended) Violation("the settings program did not end");
+  size_t before = g_stubs.size();
+  if (finish == 0 && g_marker) {  // switched on: a recognizer starts, the marker goes
+    AdoptStub();
+    g_marker = false;
+  } else if (finish == 0) {  // switched off: the recognizer closes, the marker comes
+    if (before && !AwaitOneClosed(30000)) Violation("switching off closed no recognizer");
+    g_marker = true;
+  }
+  if (MarkerPresent() != g_marker) Violation("the marker is %s", g_marker ? "missing" : "still there");
+  if (RecognizerWindows(0).size() != g_stubs.size())
+    Violation("%zu recognizer windows, expected %zu", RecognizerWindows(0).size(), g_stubs.size());
+  ReadActivations();
+  g_synced = g_stubs.size() <= 1;
+}
+
 // The host's load: a fresh session; the host then names its folders again.
 void Load() {
   std::string dir = g_pluginDir;
@@ -801,7 +900,8 @@ void Load() {
   g_running.clear();
   g_bootTicks = 0;
   g_resumeUnknown = false;
-  // The marker keeps load from starting the recognizer: the soak starts it.
+  // Without the marker load starts the recognizer; with it the soak does.
+  if (!g_marker) AdoptStub();
   PathList();
 }
 
@@ -816,18 +916,8 @@ void Unload() {
   const bool mayBeDropped = MayHaveTimedOut(TimeCall(start, "unload"));
   size_t before = g_stubs.size();
   Sync();
-  if (before) {
-    DWORD index =
-        WaitForMultipleObjects(static_cast<DWORD>(g_stubs.size()), g_stubs.data(), FALSE, mayBeDropped ? 5000 : 30000);
-    if (index < g_stubs.size()) {
-      DWORD pid = GetProcessId(g_stubs[index]);
-      CloseHandle(g_stubs[index]);
-      g_stubs.erase(g_stubs.begin() + static_cast<long>(index));
-      if (!WaitUntil([&] { return RecognizerWindows(pid).empty(); }, 30000)) Violation("a closed stub's window stayed");
-    } else if (!mayBeDropped) {
-      Violation("unload closed none of %zu recognizers", before);
-    }
-  }
+  if (before && !AwaitOneClosed(mayBeDropped ? 5000 : 30000) && !mayBeDropped)
+    Violation("unload closed none of %zu recognizers", before);
   ReadActivations();
   g_synced = g_stubs.size() <= 1;
   g_bootTicks = 0;
@@ -925,6 +1015,9 @@ void Setup(const char* dll, const char* stub) {
     CreateDirectoryA(g_folders[i].c_str(), nullptr);
   }
   if (!CopyFileA(stub, StubFile(kWrapperProgram).c_str(), FALSE)) Violation("cannot copy the stub");
+  std::string config = stub;
+  config = config.substr(0, config.find_last_of("\\/") + 1) + kConfigProgram;
+  if (!CopyFileA(config.c_str(), StubFile(kConfigProgram).c_str(), FALSE)) Violation("cannot copy %s", config.c_str());
   WriteBytes(StubFile(kMarkerFile), "surpress");
   char full[MAX_PATH];
   GetFullPathNameA(dll, sizeof full, full, nullptr);
@@ -997,8 +1090,10 @@ void Run(DWORD seconds) {
       PathList();
     } else if (pick < 84) {
       InstallComplete();
-    } else if (pick < 88) {
+    } else if (pick < 87) {
       OtherRequest();
+    } else if (pick < 88) {
+      Settings();
     } else if (pick < 97 || Chance(67)) {
       RecognizerFault();
     } else {
@@ -1047,8 +1142,10 @@ int main(int argc, char** argv) {
     }
   }
   Cleanup();
-  std::printf("soak: %lld steps, %lld batches and %lld messages checked exactly, %lld leak checks after warm-up\n",
-              g_step, g_exactBatches, g_exactMessages, g_measurements);
+  std::printf(
+      "soak: %lld steps, %lld batches and %lld messages checked exactly, %lld leak checks after warm-up, "
+      "%lld settings sessions\n",
+      g_step, g_exactBatches, g_exactMessages, g_measurements, g_settingsRuns);
   std::printf(
       "soak: %s %lu s, %lld events, %lld recognizer faults, %d violations, memory %+lld KB, handles %+d, "
       "longest call %lu ms\n",
