@@ -20,7 +20,9 @@ done
 
 lines=() failed=0
 soak() {  # arch, preset
-  local bin="build/$2/bin" log="build/soak-$1.log" status
+  # A log of its own: several soaks may run at once in one tree.
+  local bin="build/$2/bin" log status
+  log=$(mktemp "build/soak-$1.XXXXXX.log")
   LC_ALL=ja_JP.UTF-8 timeout $((seconds + 600)) scripts/with-wine scripts/wine-run "$bin/soak.exe" \
     "$bin/vokira.dll" "$bin/wrapper-stub.exe" "$seconds" "$seed" </dev/null >"$log" 2>&1
   status=$?
@@ -31,7 +33,7 @@ soak() {  # arch, preset
     tail -n 20 "$log"
     summary="soak: $1 failed without a summary (exit status $status, seed $seed)"
   fi
-  [ "$status" -eq 0 ] || failed=1
+  if [ "$status" -eq 0 ]; then rm -f "$log"; else failed=1; echo "soak: $1 log kept in $log"; fi
   lines+=("$summary")
 }
 
