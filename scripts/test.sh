@@ -3,11 +3,12 @@
 # unit tests (ASan/UBSan), the static checks of both Windows builds and the
 # package, the Windows tests of the i686 release build under 32-bit Wine and
 # of the x86-64 build under 64-bit Wine, a short run of each fuzzer, and the
-# source checks. Where this machine cannot run 32-bit programs (the i686
+# source checks, and a short soak (scripts/soak.sh) per architecture. Where this machine cannot run 32-bit programs (the i686
 # probe says why), the i686 Windows tests are reported as not run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 fuzz_seconds=${VOKIRA_FUZZ_SECONDS:-20}
+soak_seconds=${VOKIRA_SOAK_SECONDS:-60}
 
 bash scripts/setup.sh || exit 1
 bash scripts/build.sh >build.log 2>&1 || { tail -n 60 build.log; echo "build failed (build.log)"; exit 1; }
@@ -68,6 +69,17 @@ for fuzzer in build/fuzz/tests/fuzz/*_fuzz; do
   fi
 done
 
+# One check, whatever the number of architectures it ran on.
+echo "== soak (${soak_seconds}s per architecture)"
+if bash scripts/soak.sh "$soak_seconds" >build/soak.log 2>&1; then
+  passed=$((passed + 1))
+else
+  tail -n 30 build/soak.log
+  failed=$((failed + 1))
+fi
+soak_lines=$(grep -E '^soak: (i686|x86_64) ([0-9]+ s, |not run: |failed )' build/soak.log)
+echo "$soak_lines"
+
 echo "== static checks (clang-format, cppcheck, clang-tidy)"
 if bash scripts/check.sh >build/check.log 2>&1; then
   passed=$((passed + 1))
@@ -80,5 +92,6 @@ fi
 echo
 echo "win32 (i686, Wine): $win32_line"
 echo "win64 (x86_64, Wine): $win64_line"
+echo "$soak_lines"
 echo "vokira: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
