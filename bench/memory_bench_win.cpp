@@ -3,7 +3,7 @@
 // A plug-in that keeps nothing per request shows no growth.
 //   memory_bench_win [PATH-TO-vokira.dll]
 #include "bench_win.h"
-#include "tests/win/private_bytes.h"
+#include "tests/win/process_counts.h"
 
 static double PrivateMegabytes() { return static_cast<double>(CommittedPrivateBytes()) / (1 << 20); }
 

@@ -9,7 +9,7 @@
 
 #include "common/names.h"
 #include "common/wrapper_win.h"
-#include "tests/win/private_bytes.h"
+#include "tests/win/process_counts.h"
 #include "tests/win/testbench.h"
 
 namespace {
@@ -186,24 +186,13 @@ TEST_F(PluginTest, HungRecognizerDoesNotHoldUnload) {
   EXPECT_EQ(std::find(log.begin(), log.end(), "exit"), log.end());
 }
 
-// Open handles of this process, found by probing handle values: under Wine
-// GetProcessHandleCount always gives 0.
-int HandleCount() {
-  int count = 0;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
-
 // The two counters see a leak of one handle and of one block.
 TEST(LeakCounters, SeeOneHandleAndOneBlock) {
-  int handles = HandleCount();
+  int handles = OpenHandleCount();
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  EXPECT_EQ(HandleCount(), handles + 1);
+  EXPECT_EQ(OpenHandleCount(), handles + 1);
   CloseHandle(event);
-  EXPECT_EQ(HandleCount(), handles);
+  EXPECT_EQ(OpenHandleCount(), handles);
 
   size_t bytes = CommittedPrivateBytes();
   void* block = VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -221,10 +210,10 @@ TEST_F(PluginTest, RepeatedLoadUnloadLeavesNothingBehind) {
   };
   for (int i = 0; i < 10; ++i) cycle();
   PumpFor(100);
-  int handles = HandleCount();
+  int handles = OpenHandleCount();
   size_t bytes = CommittedPrivateBytes();
   for (int i = 0; i < 100; ++i) cycle();
-  EXPECT_EQ(HandleCount(), handles);
+  EXPECT_EQ(OpenHandleCount(), handles);
   EXPECT_LT(CommittedPrivateBytes(), bytes + size_t{256} * 1024);
 
   // No timer outlives unload: nothing ticks on this thread any more.
@@ -254,12 +243,12 @@ TEST(LibraryReload, LeavesNoMemoryBehind) {
     FreeLibrary(module);
   };
   for (int i = 0; i < 5; ++i) reload();
-  int handles = HandleCount();
+  int handles = OpenHandleCount();
   size_t bytes = CommittedPrivateBytes();
   const int kCycles = 200;
   for (int i = 0; i < kCycles; ++i) reload();
   const int handlesPerReload = sizeof(void*) == 4 ? 1 : 0;
-  EXPECT_LE(HandleCount(), handles + handlesPerReload * kCycles);
+  EXPECT_LE(OpenHandleCount(), handles + handlesPerReload * kCycles);
   // 512 KB in all: 2.6 KB a reload, far below the runtime's pool.
   EXPECT_LT(CommittedPrivateBytes(), bytes + size_t{512} * 1024);
 }

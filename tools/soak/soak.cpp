@@ -44,6 +44,8 @@
 #include <vector>
 
 #include "common/names.h"
+#include "tests/win/process_counts.h"
+#include "tests/win/remove_tree.h"
 
 namespace {
 
@@ -141,23 +143,6 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(file);
   if (!ok || written != bytes.size()) Violation("cannot write %s", path.c_str());
-}
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
-      std::string child = path + "\\" + found.cFileName;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        DeleteFileA(child.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
 }
 
 // --- the ghosts on disk and the model ----------------------------------------
@@ -928,42 +913,14 @@ void Unload() {
 
 // --- memory and handles ---------------------------------------------------------
 
-size_t CommittedPrivateBytes() {
-  SYSTEM_INFO system;
-  GetSystemInfo(&system);
-  size_t total = 0;
-  char* address = static_cast<char*>(system.lpMinimumApplicationAddress);
-  char* end = static_cast<char*>(system.lpMaximumApplicationAddress);
-  while (address < end) {
-    MEMORY_BASIC_INFORMATION region;
-    if (VirtualQuery(address, &region, sizeof region) != sizeof region) {
-      address += system.dwAllocationGranularity;
-      continue;
-    }
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-    address = static_cast<char*>(region.BaseAddress) + region.RegionSize;
-  }
-  return total;
-}
-
-// Under Wine GetProcessHandleCount gives 0: probe the handle values instead.
-int OpenHandles() {
-  int count = 0;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
-
 // The handles the model holds on purpose do not count.
-int PluginHandles() { return OpenHandles() - static_cast<int>(g_stubs.size()) - HeldLocks(); }
+int PluginHandles() { return OpenHandleCount() - static_cast<int>(g_stubs.size()) - HeldLocks(); }
 
 // The counters must see what they are to catch.
 void CheckCounters() {
-  int handles = OpenHandles();
+  int handles = OpenHandleCount();
   HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  bool handleSeen = OpenHandles() == handles + 1;
+  bool handleSeen = OpenHandleCount() == handles + 1;
   CloseHandle(event);
   size_t bytes = CommittedPrivateBytes();
   void* block = VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
