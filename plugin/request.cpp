@@ -66,21 +66,21 @@ __attribute__((target("sse2"))) static size_t FindLastSse2(const char* text, siz
   return FindLastBelow(text, end, pattern);
 }
 
-// x86-64 always has SSE2; the 32-bit build asks the processor once.
-static bool HaveSse2() {
+// x86-64 always has SSE2; the 32-bit build asks the processor once, when the
+// library starts. Not in a function-local static: its thread-safe guard makes
+// the 32-bit runtime create a lock that nothing closes, a handle lost with
+// every reload of the library.
 #ifdef __SSE2__
-  return true;
+static constexpr bool kHaveSse2 = true;
 #else
-  static const bool sse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2"));
-  return sse2;
+static const bool kHaveSse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2"));
 #endif
-}
 
 // The last start of pattern (at least 4 bytes) in text.
 static size_t FindLast(std::string_view text, std::string_view pattern) {
   if (text.size() < pattern.size()) return kNotFound;
   const size_t end = text.size() - pattern.size() + 1;
-  return HaveSse2() ? FindLastSse2(text.data(), end, pattern) : FindLastBelow(text.data(), end, pattern);
+  return kHaveSse2 ? FindLastSse2(text.data(), end, pattern) : FindLastBelow(text.data(), end, pattern);
 }
 
 // A line is named N when it starts with N + ": " (for N without ": " or

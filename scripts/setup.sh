@@ -33,3 +33,16 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null
 fi
+
+# A kernel without 32-bit support (ia32_emulation off) refuses the i686
+# programs, 32-bit Wine's own loader first. qemu's user-mode emulator then runs
+# them, registered with the kernel's binfmt_misc for i386 programs; Wine and
+# the Windows programs are the same binaries either way, only the processor is
+# emulated. Bookworm's qemu 7.2 turns Wine's MAP_FIXED_NOREPLACE address
+# reservations into a search that costs a minute a process; the backports'
+# qemu 10 does not.
+status=0
+/usr/lib/wine/wine --version >/dev/null 2>&1 || status=$?
+if [ "$status" -eq 126 ]; then  # the kernel cannot execute it
+  bash "$(dirname "$0")/setup-i686-emulation.sh"
+fi

@@ -120,6 +120,20 @@ int g_violations = 0;
   throw 1;
 }
 
+// With "trace", one line per step and per leak measurement: two runs of one
+// seed print the same lines until timing decides something.
+bool g_trace = false;
+void Trace(const char* format, ...) {
+  if (!g_trace) return;
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  std::printf("step %lld: %s\n", g_step, text);
+  std::fflush(stdout);
+}
+
 std::string Hex(const std::string& bytes) {
   std::string out;
   char byte[4];
@@ -591,6 +605,7 @@ void Tick() {
   DWORD start = GetTickCount();
   DispatchMessageA(&msg);
   DWORD took = TimeCall(start, "a tick");
+  Trace("tick, %s", batch ? "a batch owed" : windowUp ? "a boot tick" : "no window");
   bool exact = Exact();
   std::vector<Activation> got = ReadActivations();
   if (!exact) {
@@ -624,6 +639,7 @@ void GhostEvent() {
   const std::string& name = Chance(85)
                                 ? kNames[static_cast<size_t>(Below(static_cast<int>(kNames.size())))]
                                 : kUnknownNames[static_cast<size_t>(Below(static_cast<int>(kUnknownNames.size())))];
+  Trace("%s [%s]", ids[kind], Hex(name).c_str());
   std::vector<Activation> expected;
   auto known = g_registry.find(name);
   if (known != g_registry.end()) {
@@ -651,6 +667,9 @@ void PathList() {
     g_listed.push_back(pool[static_cast<size_t>(pick)]);
     pool.erase(pool.begin() + pick);
   }
+  std::string folders;
+  for (int folder : g_listed) folders += std::to_string(folder);
+  Trace("ghostpathlist of folders %s", folders.c_str());
   ModelRebuild();
   ExpectActivations({}, Request(PathListRequest(), kOk, "ghostpathlist"), "ghostpathlist");
 }
@@ -658,6 +677,7 @@ void PathList() {
 void InstallComplete() {
   static const char* const types[] = {"ghost", "balloon\x01ghost", "shell", "balloon\x01plugin", "ghosts"};
   int pick = Below(5);
+  Trace("OnInstallComplete of type %d", pick);
   if (pick < 2) ModelRebuild();
   DWORD took = Request(Notify("OnInstallComplete", {types[pick], "name", "path"}), kOk, "OnInstallComplete");
   ExpectActivations({}, took, "OnInstallComplete");
@@ -665,7 +685,9 @@ void InstallComplete() {
 
 void OtherRequest() {
   DWORD took = 0;
-  switch (Below(4)) {
+  int pick = Below(4);
+  Trace("another request %d", pick);
+  switch (pick) {
     case 0:
       took = Request("GET PLUGIN/2.0\r\nID: version\r\nCharset: Shift_JIS\r\nSender: SSP\r\n\r\n", kVersion, "version");
       break;
@@ -697,6 +719,7 @@ void ChangeDisk() {
   int action = ghosts.empty() ? 0 : Below(7);
   auto victim = ghosts.begin();
   if (!ghosts.empty()) std::advance(victim, Below(static_cast<int>(ghosts.size())));
+  Trace("disk change %d in folder %d at %s", action, folder, ghosts.empty() ? "-" : victim->first.c_str());
   switch (action) {
     case 0: {  // a ghost added
       std::string name = freeName();
@@ -760,10 +783,13 @@ long long g_slowUntilStep = 0;
 void RecognizerFault() {
   ++g_faults;
   if (g_stubs.empty()) {  // starts late, or again after a crash
+    Trace("recognizer starts");
     StartStub();
     return;
   }
-  switch (Below(7)) {
+  int fault = Below(7);
+  Trace("recognizer fault %d", fault);
+  switch (fault) {
     case 0:  // killed, in the middle of a held message or not
       KillStub(static_cast<size_t>(Below(static_cast<int>(g_stubs.size()))));
       Sync();
@@ -850,6 +876,7 @@ void Settings() {
   }
   ++g_settingsRuns;
   int finish = Below(3);
+  Trace("settings, finish %d", finish);
   if (finish == 0) {  // toggled and OK
     SendMessageA(GetDlgItem(window, kSwitchId), BM_CLICK, 0, 0);
     SendMessageA(GetDlgItem(window, kOkId), BM_CLICK, 0, 0);
@@ -878,6 +905,7 @@ void Settings() {
 
 // The host's load: a fresh session; the host then names its folders again.
 void Load() {
+  Trace("load");
   std::string dir = g_pluginDir;
   ++g_events;
   DWORD start = GetTickCount();
@@ -897,6 +925,7 @@ void Load() {
 // been given up: Wine drops a sent message that was not taken in time. The
 // stub's log tells: it writes "close" when it takes one.
 void Unload() {
+  Trace("unload");
   ++g_events;
   DWORD start = GetTickCount();
   g_unload();
@@ -934,6 +963,7 @@ struct Baseline {
   size_t bytes = 0;
   int handles = 0;
   int reloads = 0;
+  std::map<std::string, int> kinds;
 };
 Baseline g_baseline;
 long long g_memoryKb = 0;
@@ -941,6 +971,28 @@ int g_handleGrowth = 0;
 bool g_leakOnPurpose = false;
 std::vector<HANDLE> g_leakedHandles;  // kept, never closed
 std::vector<void*> g_leakedBlocks;    // kept, never freed
+
+// Open handles by kind, but for those the soak holds itself.
+std::map<std::string, int> HandleKinds() {
+  std::vector<HANDLE> own = g_stubs;
+  for (auto& folder : g_disk)
+    for (auto& entry : folder) own.push_back(entry.second.lock);
+  std::map<std::string, int> kinds;
+  for (HANDLE handle : OpenHandles())
+    if (std::find(own.begin(), own.end(), handle) == own.end()) ++kinds[HandleKind(handle)];
+  return kinds;
+}
+
+// The kinds of handle that grew since the baseline: what leaked.
+std::string GrownKinds() {
+  std::string text;
+  for (const auto& kind : HandleKinds()) {
+    auto before = g_baseline.kinds.find(kind.first);
+    int grown = kind.second - (before == g_baseline.kinds.end() ? 0 : before->second);
+    if (grown > 0) text += " " + kind.first + " +" + std::to_string(grown);
+  }
+  return text;
+}
 
 // Measured right after an unload, the same point of the session each time.
 void Measure(bool warmedUp) {
@@ -951,8 +1003,9 @@ void Measure(bool warmedUp) {
   if (!warmedUp) return;
   size_t bytes = CommittedPrivateBytes();
   int handles = PluginHandles();
+  Trace("measured %zu bytes, %d handles, %d reloads", bytes, handles, g_libraryReloads);
   if (!g_baseline.taken) {
-    g_baseline = {true, bytes, handles, g_libraryReloads};
+    g_baseline = {true, bytes, handles, g_libraryReloads, HandleKinds()};
     return;
   }
   ++g_measurements;
@@ -960,7 +1013,7 @@ void Measure(bool warmedUp) {
   g_handleGrowth = handles - g_baseline.handles;
   int allowed = sizeof(void*) == 4 ? g_libraryReloads - g_baseline.reloads : 0;
   if (g_memoryKb > kMemoryToleranceKb) Violation("committed private memory grew by %lld KB", g_memoryKb);
-  if (g_handleGrowth > allowed) Violation("open handles grew by %d", g_handleGrowth);
+  if (g_handleGrowth > allowed) Violation("open handles grew by %d:%s", g_handleGrowth, GrownKinds().c_str());
 }
 
 void Setup(const char* dll, const char* stub) {
@@ -1064,6 +1117,7 @@ void Run(DWORD seconds) {
       Measure(GetTickCount() - start >= warmUp);
       measuredOnce = measuredOnce || g_baseline.taken;
       if (Chance(25)) {
+        Trace("library loaded again");
         LoadLibraryAgain();
         ++g_libraryReloads;
         g_registry.clear();
@@ -1083,13 +1137,16 @@ void Run(DWORD seconds) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: soak VOKIRA.dll WRAPPER-STUB.exe SECONDS [SEED [leak]]\n");
+    std::fprintf(stderr, "usage: soak VOKIRA.dll WRAPPER-STUB.exe SECONDS [SEED [leak] [trace]]\n");
     return 2;
   }
   DWORD seconds = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
   g_seed = argc > 4 ? std::strtoull(argv[4], nullptr, 10) : static_cast<uint64_t>(GetTickCount()) * 2654435761ULL;
   g_state = g_seed;
-  g_leakOnPurpose = argc > 5 && std::strcmp(argv[5], "leak") == 0;
+  for (int i = 5; i < argc; ++i) {
+    g_leakOnPurpose = g_leakOnPurpose || std::strcmp(argv[i], "leak") == 0;
+    g_trace = g_trace || std::strcmp(argv[i], "trace") == 0;
+  }
   std::printf("soak: %s seed %llu (replay: soak ... %lu %llu)\n", kArch, static_cast<unsigned long long>(g_seed),
               static_cast<unsigned long>(seconds), static_cast<unsigned long long>(g_seed));
   std::fflush(stdout);
