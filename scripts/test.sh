@@ -83,6 +83,16 @@ fi
 soak_lines=$(grep -E '^soak: (i686|x86_64) ([0-9]+ s, |not run: |failed )' build/soak.log)
 echo "$soak_lines"
 
+# The same seed twice: the same steps.
+echo "== soak replay"
+if replay=$(bash scripts/soak-replay.sh 20 2>&1); then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+replay_line=$(tail -n1 <<<"$replay")
+echo "$replay"
+
 echo "== static checks (clang-format, cppcheck, clang-tidy)"
 if bash scripts/check.sh >build/check.log 2>&1; then
   passed=$((passed + 1))
@@ -96,5 +106,6 @@ echo
 echo "win32 (i686, Wine): $win32_line"
 echo "win64 (x86_64, Wine): $win64_line"
 echo "$soak_lines"
+echo "$replay_line"
 echo "vokira: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

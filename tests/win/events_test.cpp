@@ -172,7 +172,7 @@ class TimerTest : public EventsTest {
   void PathList(const std::string& root) {
     plugin.Request("GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + root + "\r\n\r\n");
   }
-  void ExpectNestedRebuildErasesSafely(const std::string& nested);
+  std::vector<std::vector<std::string>> TicksWithNestedRequest(const std::string& nested, int ticks);
   // Six more ghosts, and every ghost booted: ten running. Gives the ghost
   // name of each activation the stub can log.
   std::map<std::string, std::string> BootTenGhosts() {
@@ -224,47 +224,64 @@ TEST_F(TimerTest, ReannouncesFromTheThirdTickInGhostNameOrder) {
 }
 
 // The stub answers each activation by sending a message to this test's own
-// window, whose procedure makes a ghostpathlist request that removes ghosts:
-// the request runs nested inside the tick's send, as it can in the host.
+// window, whose procedure makes a request once: it runs nested inside the
+// plug-in's send, as it can in the host.
 Plugin* g_nestedPlugin = nullptr;
 std::string g_nestedRequest;
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP && g_nestedPlugin) {
-    g_nestedPlugin->Request(g_nestedRequest);
+  if (message == WM_APP && g_nestedPlugin && !g_nestedRequest.empty()) {
+    std::string request;
+    request.swap(g_nestedRequest);
+    g_nestedPlugin->Request(request);
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// a-ghost goes first; its own send brings the nested request, whose rebuild
-// erases it and b-ghost. The tick goes on with c-ghost alone, and so do later
-// ticks.
-void TimerTest::ExpectNestedRebuildErasesSafely(const std::string& nested) {
+// What `ticks` ticks sent, from the third on, while every activation the stub
+// takes brings `nested` from inside the plug-in's send.
+std::vector<std::vector<std::string>> TimerTest::TicksWithNestedRequest(const std::string& nested, int ticks) {
   HWND host = CreateTestWindow("VokiraTestHost", "", HostWindowProc);
-  ASSERT_NE(host, nullptr);
+  EXPECT_NE(host, nullptr);
   g_nestedPlugin = &plugin;
   g_nestedRequest = nested;
   Ticks(2);
   WriteFileBytes(dir.path + "\\wrapper-stub.poke", "VokiraTestHost");
-  EXPECT_EQ(Ticks(3),
-            (Batches{{Expected(1, "Zed"), Expected(1, "Alpha")}, {Expected(1, "Alpha")}, {Expected(1, "Alpha")}}));
+  auto sent = Ticks(ticks);
   g_nestedPlugin = nullptr;
   DestroyWindow(host);
+  return sent;
 }
 
+// a-ghost goes first; its own send brings the nested request, whose rebuild
+// erases it and b-ghost. The tick goes on with c-ghost alone, and so do later
+// ticks.
 TEST_F(TimerTest, RebuildNestedInASendErasesSafely) {
   TempDir fewer;
   WriteGhost(fewer.path, "3", "name,c-ghost\nsakura.name,Alpha\n");
-  ExpectNestedRebuildErasesSafely("GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + fewer.path + "\r\n\r\n");
+  const Batches after = {{Expected(1, "Zed"), Expected(1, "Alpha")}, {Expected(1, "Alpha")}, {Expected(1, "Alpha")}};
+  EXPECT_EQ(TicksWithNestedRequest("GET PLUGIN/2.0\r\nID: ghostpathlist\r\nReference0: " + fewer.path + "\r\n\r\n", 3),
+            after);
 }
 
 TEST_F(TimerTest, InstallRebuildNestedInASendErasesSafely) {
   RemoveTree(ghosts.path + "\\1");
   RemoveTree(ghosts.path + "\\2");
-  ExpectNestedRebuildErasesSafely(InstallComplete("balloon\x01ghost", "x\x01y",
-                                                  "C:\\a\x01"
-                                                  "C:\\b"));
+  const Batches after = {{Expected(1, "Zed"), Expected(1, "Alpha")}, {Expected(1, "Alpha")}, {Expected(1, "Alpha")}};
+  EXPECT_EQ(TicksWithNestedRequest(InstallComplete("balloon\x01ghost", "x\x01y",
+                                                   "C:\\a\x01"
+                                                   "C:\\b"),
+                                   3),
+            after);
+}
+
+// b-ghost exits inside a-ghost's send, after the tick took its names: its
+// farewell goes out there, and the tick, coming to b-ghost, skips it.
+TEST_F(TimerTest, ExitNestedInASendDropsThatGhostFromTheBatch) {
+  const Batches after = {{Expected(1, "Zed"), Expected(0, "Mid"), Expected(1, "Alpha")},
+                         {Expected(1, "Zed"), Expected(1, "Alpha")}};
+  EXPECT_EQ(TicksWithNestedRequest(GhostEvent("OnGhostExit", "b-ghost"), 2), after);
 }
 
 // Through the DLL freshly loaded: before any ghostpathlist no folder is
