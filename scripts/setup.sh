@@ -44,5 +44,7 @@ fi
 status=0
 /usr/lib/wine/wine --version >/dev/null 2>&1 || status=$?
 if [ "$status" -eq 126 ]; then  # the kernel cannot execute it
-  bash "$(dirname "$0")/setup-i686-emulation.sh"
+  # Without it the i686 tests are reported as not run: no reason to stop.
+  bash "$(dirname "$0")/setup-i686-emulation.sh" ||
+    echo "setup: qemu-i386 could not be set up; i686 programs will not run here" >&2
 fi
