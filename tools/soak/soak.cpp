@@ -233,13 +233,6 @@ void Unlock(GhostFiles& ghost) {
   g_diskChanged = true;
 }
 
-int HeldLocks() {
-  int held = 0;
-  for (auto& folder : g_disk)
-    for (auto& entry : folder) held += entry.second.lock != INVALID_HANDLE_VALUE;
-  return held;
-}
-
 // What a rebuild over the listed folders yields; running flags stay for names
 // found again.
 void ModelRebuild() {
@@ -981,7 +974,14 @@ void Unload() {
 // --- memory and handles ---------------------------------------------------------
 
 // The handles the model holds on purpose do not count.
-int PluginHandles() { return OpenHandleCount() - static_cast<int>(g_stubs.size()) - HeldLocks(); }
+std::vector<HANDLE> OwnHandles() {
+  std::vector<HANDLE> own = g_stubs;
+  for (auto& folder : g_disk)
+    for (auto& entry : folder)
+      if (entry.second.lock != INVALID_HANDLE_VALUE) own.push_back(entry.second.lock);
+  return own;
+}
+int PluginHandles() { return OpenHandleCount() - static_cast<int>(OwnHandles().size()); }
 
 // The counters must see what they are to catch.
 void CheckCounters() {
@@ -1012,9 +1012,7 @@ std::vector<void*> g_leakedBlocks;    // kept, never freed
 
 // Open handles by kind, but for those the soak holds itself.
 std::map<std::string, int> HandleKinds() {
-  std::vector<HANDLE> own = g_stubs;
-  for (auto& folder : g_disk)
-    for (auto& entry : folder) own.push_back(entry.second.lock);
+  const std::vector<HANDLE> own = OwnHandles();
   std::map<std::string, int> kinds;
   for (HANDLE handle : OpenHandles())
     if (std::find(own.begin(), own.end(), handle) == own.end()) ++kinds[HandleKind(handle)];
